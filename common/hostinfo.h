@@ -1,0 +1,15 @@
+// The PC's own address and host name, as the host tool programs receive them.
+#pragma once
+#include <string>
+
+namespace kv {
+
+struct HostInfo {
+  std::string address;  // dotted decimal; the last address of the resolver's list
+  std::string name;     // the host entry's official name
+};
+
+// Both empty when the PC's own name cannot be resolved.
+HostInfo GetIp();
+
+}  // namespace kv

@@ -1,0 +1,77 @@
+#include "common/run_wait.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "common/cmdline.h"
+#include "common/fileio.h"
+#include "common/winpath.h"
+
+extern char** environ;
+
+namespace kv {
+namespace {
+
+// The program file for a Windows program path: as typed, else with ".EXE" (any case).
+std::string ResolveProgram(const std::string& program) {
+  std::string direct = MapPath(program);
+  if (native::Exists(direct) && !native::IsDir(direct)) return direct;
+  std::string withExe = MapPath(program + ".EXE");
+  if (native::Exists(withExe) && !native::IsDir(withExe)) return withExe;
+  return {};
+}
+
+}  // namespace
+
+RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents) {
+  RunResult result;
+  std::vector<std::string> words = SplitCommandLine(commandLine);
+  if (words.empty()) return result;
+  std::string program = ResolveProgram(words[0]);
+  if (program.empty()) return result;
+
+  std::vector<char*> argv;
+  for (auto& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+
+  // The program runs without a window of its own: its output goes nowhere,
+  // or to the file named by KV_FTP_LOG when that is set (for diagnosis).
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  const char* log = std::getenv("KV_FTP_LOG");
+  const char* sink = (log && *log) ? log : "/dev/null";
+  int flags = (log && *log) ? (O_WRONLY | O_CREAT | O_APPEND) : O_WRONLY;
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, sink, flags, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return result;
+  result.started = true;
+
+  constexpr unsigned long kStillActive = 259;
+  unsigned long code = 0;
+  do {
+    int status = 0;
+    pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == 0) {
+      code = kStillActive;
+    } else if (r == pid) {
+      code = WIFEXITED(status) ? static_cast<unsigned long>(WEXITSTATUS(status)) : 1;
+    } else {
+      code = 0;  // the process cannot be queried: stop waiting, as a failed open would
+    }
+    if (processEvents) processEvents();
+    ::usleep(50 * 1000);
+  } while (code == kStillActive);
+  result.exitCode = code;
+  return result;
+}
+
+}  // namespace kv

@@ -1,0 +1,19 @@
+// Runs a program with its window hidden and waits for it to end, polling every
+// 50 ms and letting the caller's window handle its events between polls.
+#pragma once
+#include <functional>
+#include <string>
+
+namespace kv {
+
+struct RunResult {
+  bool started = false;  // false: the program could not be started, nothing was waited for
+  unsigned long exitCode = 0;
+};
+
+// `commandLine` is a Windows command line: the program path (a Windows path,
+// ".EXE" optional, any case) and the arguments, passed on verbatim.
+// `processEvents` runs once per poll, before the 50 ms sleep.
+RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents);
+
+}  // namespace kv
