@@ -9,7 +9,7 @@ namespace kv::native {
 
 FILE* OpenFile(const std::string& path, const char* mode);
 // Moves `from` over `to`, replacing an existing `to`.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool MoveReplacing(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 bool MakeDir(const std::string& path);
 bool Exists(const std::string& path);

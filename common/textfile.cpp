@@ -61,7 +61,7 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines) 
     if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) ok = false;
   }
   if (std::fclose(f) != 0) ok = false;
-  if (ok) ok = native::ReplaceFile(temp, target);
+  if (ok) ok = native::MoveReplacing(temp, target);
   if (!ok) native::RemoveFile(temp);
   return ok;
 }

@@ -10,7 +10,7 @@ FILE* OpenFile(const std::string& path, const char* mode) {
   return _wfopen(win32::Widen(path).c_str(), win32::Widen(mode).c_str());
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveReplacing(const std::string& from, const std::string& to) {
   return MoveFileExW(win32::Widen(from).c_str(), win32::Widen(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING) != 0;
 }

@@ -1,0 +1,40 @@
+#include "client/engine/methods.h"
+
+namespace kv {
+namespace {
+
+// Operation code to its validation, script and reply methods. A family whose
+// methods are not built yet has null entries; the pipeline says so.
+const Dispatch kDispatch[] = {
+    {11, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {12, nullptr, nullptr, Ctl::MENUNO, nullptr, Ctl::MENUNO},
+    {13, nullptr, nullptr, Ctl::MENUNO, nullptr, Ctl::MENUNO},
+    {14, nullptr, nullptr, Ctl::漢字, nullptr, std::nullopt},
+    {15, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {16, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {17, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {18, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {21, nullptr, nullptr, std::nullopt, nullptr, Ctl::コンパイル},
+    {22, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {23, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {24, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {25, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {26, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {27, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+};
+
+}  // namespace
+
+const Dispatch* FindDispatch(int code) {
+  for (const auto& d : kDispatch)
+    if (d.code == code) return &d;
+  return nullptr;
+}
+
+std::string ArgumentOf(const Panel& panel, std::optional<Ctl> arg) {
+  if (!arg) return {};
+  if (Spec(*arg).kind == CtlKind::CheckBox) return std::to_string(panel.Value(*arg));
+  return panel.Text(*arg);
+}
+
+}  // namespace kv

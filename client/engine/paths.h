@@ -1,0 +1,14 @@
+// The working files of the client, spelled as the programs write them.
+#pragma once
+
+namespace kv::paths {
+
+inline constexpr const char* kInstallDir = "C:\\KV-TRANSIT";
+inline constexpr const char* kScript = "c:\\KV-TRANSIT\\kvtrn.ini";
+inline constexpr const char* kReply = "c:\\KV-TRANSIT\\FTPTEXT.DAT";
+inline constexpr const char* kLibName = "c:\\KV-TRANSIT\\LIBNAME.ini";
+inline constexpr const char* kConnection = "c:\\KV-TRANSIT\\kv3EV";
+inline constexpr const char* kFtpCommand = "C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSIT\\kvtrn.ini";
+inline constexpr const char* kHelpFile = "C:\\KV-TRANSIT\\KV1.HLP";
+
+}  // namespace kv::paths

@@ -1,0 +1,78 @@
+#include "client/engine/pipeline.h"
+
+#include "client/engine/paths.h"
+#include "client/ui/main_panel.h"
+#include "client/ui/remembered_inputs.h"
+
+namespace kv {
+namespace {
+
+// The checks every operation shares, after its own.
+void CommonChecks(Panel& panel, std::int16_t& flag) {
+  if (flag == 0 && panel.Text(Ctl::IPアドレス).empty()) {
+    panel.ShowMessage("ＩＰアドレスを入力して下さい。", "ＩＰアドレス", MsgIcon::Exclamation);
+    panel.SetFocus(Ctl::IPアドレス);
+    flag = 1;
+  }
+  if (panel.Text(Ctl::ユーザー).empty()) {
+    panel.ShowMessage("ＡＳ４００のユーザー名を入力してください。", "ユーザー", MsgIcon::Exclamation);
+    panel.SetFocus(Ctl::ユーザー);
+    flag = 1;
+  }
+  if (panel.Text(Ctl::パスワード).empty()) {
+    panel.ShowMessage("ＡＳ４００のパスワードを入力してください。", "ユーザー", MsgIcon::Exclamation);
+    panel.SetFocus(Ctl::パスワード);
+    flag = 1;
+  }
+}
+
+// Keeps the running state for exactly the duration of one run.
+struct RunningGuard {
+  bool& flag;
+  explicit RunningGuard(bool& f) : flag(f) { flag = true; }
+  ~RunningGuard() { flag = false; }
+};
+
+}  // namespace
+
+void DFT(const Panel& panel) { WriteConnectionFile(panel); }
+
+void Pipeline::Execute(RunContext& ctx) {
+  if (running_) return;
+  RunningGuard guard(running_);
+  Panel& panel = ctx.panel;
+
+  panel.SetText(Ctl::LABEL99, "");
+  TrimPanel(panel);
+
+  std::int16_t flag = 0;
+  const Dispatch* d = nullptr;
+  int code = MenuNo(panel);
+  if (code == 0) {
+    panel.ShowMessage(std::string(kNoOperationText), std::string(kAppTitle), MsgIcon::Exclamation);
+    flag = 1;
+  } else {
+    d = FindDispatch(code);
+    if (!d || !d->check || !d->script || !d->reply) {
+      panel.ShowMessage("この処理は、まだ使用できません。", std::string(kAppTitle), MsgIcon::Exclamation);
+      return;
+    }
+    d->check(ctx, flag);
+    CommonChecks(panel, flag);
+  }
+  if (flag != 0) return;
+
+  panel.SetText(Ctl::実行, "実行中");
+  d->script(ctx, ArgumentOf(panel, d->scriptArg));
+  RunResult run = runAndWait_(paths::kFtpCommand, [&panel] { panel.ProcessEvents(); });
+  if (!run.started) {
+    panel.ShowMessage(std::string(kCannotStartText), std::string(kAppTitle), MsgIcon::Exclamation);
+    panel.SetText(Ctl::実行, "ＯＫ");
+    return;
+  }
+  DFT(panel);
+  d->reply(ctx, ArgumentOf(panel, d->replyArg));
+  panel.SetText(Ctl::実行, "ＯＫ");
+}
+
+}  // namespace kv

@@ -1,0 +1,35 @@
+// The Execute handler: validate, write the script, run the FTP client and wait,
+// record the connection inputs, interpret the reply.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "client/engine/methods.h"
+#include "common/run_wait.h"
+
+namespace kv {
+
+using RunAndWaitFn = std::function<RunResult(const std::string&, const std::function<void()>&)>;
+
+class Pipeline {
+ public:
+  explicit Pipeline(RunAndWaitFn runAndWait = RunAndWait) : runAndWait_(std::move(runAndWait)) {}
+
+  // One press of 実行. A press while a run is under way is ignored.
+  void Execute(RunContext& ctx);
+  bool Running() const { return running_; }
+
+ private:
+  RunAndWaitFn runAndWait_;
+  bool running_ = false;
+};
+
+// Writes kv3EV from the connection inputs; a failure does not stop the run.
+void DFT(const Panel& panel);
+
+inline constexpr std::string_view kNoOperationText = "処理をメニューより選択して下さい。";
+inline constexpr std::string_view kAppTitle = "ＫＶ－ＴＲＡＮＳＩＴ";
+inline constexpr std::string_view kCannotStartText =
+    "ＦＴＰクライアントを起動出来ません。C:\\KV-TRANSIT\\FTP.EXE を確認して下さい。";
+
+}  // namespace kv

@@ -1,0 +1,108 @@
+#include "client/engine/reply.h"
+
+#include <algorithm>
+
+#include "client/engine/paths.h"
+#include "common/textfile.h"
+#include "common/vbstr.h"
+
+namespace kv {
+
+std::string ReplyLine::StatusField() const { return Mid(line, 31, 6); }
+std::string ReplyLine::ShortStatus() const { return Mid(line, 31, 2); }
+std::string ReplyLine::RecordCount() const { return Mid(line, 33, 5); }
+std::string ReplyLine::DetailText() const { return Mid(line, 41, 50); }
+std::string ReplyLine::OutputName() const { return Mid(line, 41, 10); }
+std::string ReplyLine::SaveStatus() const { return Mid(line, 11, 6); }
+
+ReplyLine ReadReply() { return ReplyLine{ReadFirstLine(paths::kReply).value_or("")}; }
+
+std::string FieldOf(const ReplyLine& reply, ReplyField field) {
+  switch (field) {
+    case ReplyField::Status: return reply.StatusField();
+    case ReplyField::Short: return reply.ShortStatus();
+    case ReplyField::Save: return reply.SaveStatus();
+  }
+  return {};
+}
+
+namespace {
+
+// The field each method reads its status word from.
+ReplyField StatusFieldOf(ReplyMethod m) { return m == ReplyMethod::ANSER16 ? ReplyField::Save : ReplyField::Status; }
+
+// The field of the success and empty tests.
+ReplyField SuccessFieldOf(ReplyMethod m) {
+  switch (m) {
+    case ReplyMethod::ANSER21:
+    case ReplyMethod::ANSER22:
+    case ReplyMethod::ANSER23: return ReplyField::Short;
+    case ReplyMethod::ANSER16: return ReplyField::Save;
+    default: return ReplyField::Status;
+  }
+}
+
+}  // namespace
+
+ReplyTest SuccessTest(ReplyMethod m) {
+  ReplyTest t{SuccessFieldOf(m), {}, true};
+  switch (m) {
+    case ReplyMethod::ANSER16:
+    case ReplyMethod::ANSER25:
+    case ReplyMethod::ANSER21:
+    case ReplyMethod::ANSER22:
+    case ReplyMethod::ANSER23: t.words = {"OK"}; break;
+    default: t.words = {"OK    ", "OK"}; break;
+  }
+  return t;
+}
+
+ReplyTest EmptyTest(ReplyMethod m, std::string_view operationTitle) {
+  ReplyTest t{SuccessFieldOf(m), {""}, false};
+  switch (m) {
+    case ReplyMethod::ANSER16:
+    case ReplyMethod::ANSER25:
+      t.text = kLogonFailureTextPlain;
+      t.title = std::string(operationTitle);
+      t.icon = MsgIcon::None;
+      break;
+    case ReplyMethod::ANSER17:
+    case ReplyMethod::ANSER26:
+      t.text = kLogonFailureText;
+      t.title = std::string(operationTitle);
+      break;
+    default:
+      t.text = kLogonFailureText;
+      t.title = std::string(kLogonFailureMemberTitle);
+      break;
+  }
+  return t;
+}
+
+ReplyTest TimeoutTest(ReplyMethod m, std::string_view operationTitle, std::optional<Ctl> focus) {
+  return WordTest(m, "TIMOVR", kTimeoutText, operationTitle, focus);
+}
+
+ReplyTest WordTest(ReplyMethod m, std::string_view word, std::string_view text, std::string_view title,
+                   std::optional<Ctl> focus, MsgIcon icon) {
+  return ReplyTest{StatusFieldOf(m), {word}, false, text, std::string(title), icon, focus};
+}
+
+std::optional<std::size_t> RunReplyTests(Panel& panel, const ReplyLine& reply, std::span<const ReplyTest> tests,
+                                         const std::function<void()>& onSuccess) {
+  for (std::size_t i = 0; i < tests.size(); ++i) {
+    const ReplyTest& t = tests[i];
+    std::string value = FieldOf(reply, t.field);
+    if (std::find(t.words.begin(), t.words.end(), value) == t.words.end()) continue;
+    if (t.success) {
+      if (onSuccess) onSuccess();
+    } else {
+      panel.ShowMessage(std::string(t.text), t.title, t.icon);
+      if (t.focus) panel.SetFocus(*t.focus);
+    }
+    return i;
+  }
+  return std::nullopt;
+}
+
+}  // namespace kv

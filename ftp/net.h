@@ -1,0 +1,57 @@
+// TCP sockets with time limits, one implementation per platform (posix/, win32/).
+// Every wait is bounded: a time limit of 0 means "no limit".
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kv::ftp {
+
+enum class NetStatus { Ok, Timeout, Closed, Refused, UnknownHost, Error };
+
+struct NetResult {
+  NetStatus status = NetStatus::Ok;
+  std::size_t bytes = 0;
+  std::string message;  // the system's text for errors
+  bool Ok() const { return status == NetStatus::Ok; }
+};
+
+// Prepares the socket library (WSAStartup on Windows); false when unavailable.
+bool NetStartup();
+
+class Socket {
+ public:
+  Socket() = default;
+  ~Socket();
+  Socket(Socket&& other) noexcept;
+  Socket& operator=(Socket&& other) noexcept;
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+
+  bool IsOpen() const { return handle_ != kInvalid; }
+  // Resolves `host` (name or numeric address) and connects to the first address
+  // that answers within `timeoutMs` in total.
+  NetResult Connect(const std::string& host, int port, int timeoutMs);
+  // Sends every byte, waiting at most `timeoutMs` each time the socket cannot take more.
+  NetResult SendAll(const char* data, std::size_t size, int timeoutMs);
+  // One read: bytes > 0, or status Closed at the end of the stream.
+  NetResult Receive(char* buffer, std::size_t size, int timeoutMs);
+  // Listens on the local address of `control` at a port the system chooses.
+  NetResult ListenBeside(const Socket& control);
+  NetResult Accept(Socket& accepted, int timeoutMs);
+
+  std::string LocalAddress() const;
+  int LocalPort() const;
+  std::string PeerAddress() const;
+  bool IsIpv6() const;
+
+  void SetKeepAlive();
+  void ShutdownSend();
+  void Close();
+
+ private:
+  static constexpr std::intptr_t kInvalid = -1;
+  std::intptr_t handle_ = kInvalid;
+};
+
+}  // namespace kv::ftp

@@ -1,0 +1,266 @@
+// Winsock sockets: every socket is non-blocking and every wait goes through
+// select() with the caller's time limit (select reports a refused connect in its
+// exception set, which WSAPoll does not do reliably).
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <chrono>
+
+#include "common/win32/widen.h"
+#include "ftp/net.h"
+
+namespace kv::ftp {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+SOCKET S(std::intptr_t h) { return static_cast<SOCKET>(h); }
+
+std::string ErrorText(int err) {
+  switch (err) {
+    case WSAECONNREFUSED: return "Connection refused";
+    case WSAETIMEDOUT: return "Connection timed out";
+    case WSAECONNRESET: return "Connection reset by peer";
+    case WSAENETUNREACH: return "Network is unreachable";
+    case WSAEHOSTUNREACH: return "No route to host";
+    default: break;
+  }
+  wchar_t* text = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(err), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string result = n && text ? win32::Narrow(std::wstring(text, n)) : "error " + std::to_string(err);
+  if (text) LocalFree(text);
+  while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.'))
+    result.pop_back();
+  return result;
+}
+
+NetResult Fail(NetStatus status, int err) { return NetResult{status, 0, ErrorText(err)}; }
+
+// Waits until the socket can be read (`write` false) or written; a failed connect
+// shows in the exception set.
+NetResult WaitFor(SOCKET s, bool write, int timeoutMs) {
+  fd_set rw, ex;
+  FD_ZERO(&rw);
+  FD_ZERO(&ex);
+  FD_SET(s, &rw);
+  FD_SET(s, &ex);
+  timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+  int r = select(0, write ? nullptr : &rw, write ? &rw : nullptr, &ex, timeoutMs > 0 ? &tv : nullptr);
+  if (r == 0) return NetResult{NetStatus::Timeout, 0, "timed out"};
+  if (r == SOCKET_ERROR) return Fail(NetStatus::Error, WSAGetLastError());
+  if (FD_ISSET(s, &ex)) {
+    int err = 0;
+    int len = sizeof err;
+    getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len);
+    return Fail(err == WSAECONNREFUSED ? NetStatus::Refused : NetStatus::Error, err ? err : WSAECONNRESET);
+  }
+  return {};
+}
+
+void MakeNonBlocking(SOCKET s) {
+  u_long on = 1;
+  ioctlsocket(s, FIONBIO, &on);
+  SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+}
+
+std::string AddressText(const sockaddr_storage& ss) {
+  char text[INET6_ADDRSTRLEN] = {};
+  if (ss.ss_family == AF_INET)
+    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(ss).sin_addr, text, sizeof text);
+  else if (ss.ss_family == AF_INET6)
+    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(ss).sin6_addr, text, sizeof text);
+  return text;
+}
+
+int PortOf(const sockaddr_storage& ss) {
+  if (ss.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(ss).sin_port);
+  if (ss.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(ss).sin6_port);
+  return 0;
+}
+
+bool Name(SOCKET s, sockaddr_storage& ss, bool peer) {
+  int len = sizeof ss;
+  auto* sa = reinterpret_cast<sockaddr*>(&ss);
+  return (peer ? getpeername(s, sa, &len) : getsockname(s, sa, &len)) == 0;
+}
+
+}  // namespace
+
+bool NetStartup() {
+  WSADATA data;
+  return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+Socket::~Socket() { Close(); }
+Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+Socket& Socket::operator=(Socket&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kInvalid;
+  }
+  return *this;
+}
+
+void Socket::Close() {
+  if (handle_ != kInvalid) closesocket(S(handle_));
+  handle_ = kInvalid;
+}
+
+NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
+  Close();
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* list = nullptr;
+  std::string service = std::to_string(port);
+  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &list) != 0 || !list)
+    return NetResult{NetStatus::UnknownHost, 0, "unknown host"};
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  NetResult last{NetStatus::Error, 0, "no address"};
+  for (addrinfo* ai = list; ai; ai = ai->ai_next) {
+    SOCKET s = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    if (s == INVALID_SOCKET) {
+      last = Fail(NetStatus::Error, WSAGetLastError());
+      continue;
+    }
+    MakeNonBlocking(s);
+    if (connect(s, ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0) {
+      int err = WSAGetLastError();
+      if (err != WSAEWOULDBLOCK) {
+        last = Fail(err == WSAECONNREFUSED ? NetStatus::Refused : NetStatus::Error, err);
+        closesocket(s);
+        continue;
+      }
+    }
+    int left = 0;
+    if (timeoutMs > 0) {
+      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      left = ms > 0 ? static_cast<int>(ms) : 1;
+    }
+    NetResult w = WaitFor(s, true, left);
+    if (!w.Ok()) {
+      last = w;
+      closesocket(s);
+      if (w.status == NetStatus::Timeout) break;
+      continue;
+    }
+    handle_ = static_cast<std::intptr_t>(s);
+    freeaddrinfo(list);
+    return {};
+  }
+  freeaddrinfo(list);
+  return last;
+}
+
+NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
+  std::size_t done = 0;
+  while (done < size) {
+    int chunk = static_cast<int>(std::min<std::size_t>(size - done, 1 << 20));
+    int n = send(S(handle_), data + done, chunk, 0);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
+    int err = WSAGetLastError();
+    if (err == WSAEWOULDBLOCK) {
+      NetResult w = WaitFor(S(handle_), true, timeoutMs);
+      if (!w.Ok()) return NetResult{w.status, done, w.message};
+      continue;
+    }
+    NetResult r = Fail(err == WSAECONNRESET || err == WSAECONNABORTED ? NetStatus::Closed : NetStatus::Error, err);
+    r.bytes = done;
+    return r;
+  }
+  return NetResult{NetStatus::Ok, done, {}};
+}
+
+NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
+  for (;;) {
+    int n = recv(S(handle_), buffer, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
+    if (n > 0) return NetResult{NetStatus::Ok, static_cast<std::size_t>(n), {}};
+    if (n == 0) return NetResult{NetStatus::Closed, 0, "closed"};
+    int err = WSAGetLastError();
+    if (err == WSAEWOULDBLOCK) {
+      NetResult w = WaitFor(S(handle_), false, timeoutMs);
+      if (!w.Ok()) return w;
+      continue;
+    }
+    return Fail(NetStatus::Error, err);
+  }
+}
+
+NetResult Socket::ListenBeside(const Socket& control) {
+  Close();
+  sockaddr_storage ss{};
+  if (!Name(S(control.handle_), ss, false)) return Fail(NetStatus::Error, WSAGetLastError());
+  int len = ss.ss_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
+  if (ss.ss_family == AF_INET)
+    reinterpret_cast<sockaddr_in&>(ss).sin_port = 0;
+  else
+    reinterpret_cast<sockaddr_in6&>(ss).sin6_port = 0;
+  SOCKET s = socket(ss.ss_family, SOCK_STREAM, 0);
+  if (s == INVALID_SOCKET) return Fail(NetStatus::Error, WSAGetLastError());
+  MakeNonBlocking(s);
+  if (bind(s, reinterpret_cast<sockaddr*>(&ss), len) != 0 || listen(s, 1) != 0) {
+    NetResult r = Fail(NetStatus::Error, WSAGetLastError());
+    closesocket(s);
+    return r;
+  }
+  handle_ = static_cast<std::intptr_t>(s);
+  return {};
+}
+
+NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
+  for (;;) {
+    SOCKET c = accept(S(handle_), nullptr, nullptr);
+    if (c != INVALID_SOCKET) {
+      MakeNonBlocking(c);
+      accepted.Close();
+      accepted.handle_ = static_cast<std::intptr_t>(c);
+      return {};
+    }
+    int err = WSAGetLastError();
+    if (err == WSAECONNRESET) continue;
+    if (err == WSAEWOULDBLOCK) {
+      NetResult w = WaitFor(S(handle_), false, timeoutMs);
+      if (!w.Ok()) return w;
+      continue;
+    }
+    return Fail(NetStatus::Error, err);
+  }
+}
+
+std::string Socket::LocalAddress() const {
+  sockaddr_storage ss{};
+  return Name(S(handle_), ss, false) ? AddressText(ss) : std::string();
+}
+
+int Socket::LocalPort() const {
+  sockaddr_storage ss{};
+  return Name(S(handle_), ss, false) ? PortOf(ss) : 0;
+}
+
+std::string Socket::PeerAddress() const {
+  sockaddr_storage ss{};
+  return Name(S(handle_), ss, true) ? AddressText(ss) : std::string();
+}
+
+bool Socket::IsIpv6() const {
+  sockaddr_storage ss{};
+  return Name(S(handle_), ss, false) && ss.ss_family == AF_INET6;
+}
+
+void Socket::SetKeepAlive() {
+  BOOL on = TRUE;
+  setsockopt(S(handle_), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on);
+}
+
+void Socket::ShutdownSend() {
+  if (handle_ != kInvalid) shutdown(S(handle_), SD_SEND);
+}
+
+}  // namespace kv::ftp

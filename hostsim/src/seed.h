@@ -1,0 +1,40 @@
+// The seed format: a readable text description of user profiles, libraries and
+// their objects, one statement per line in CL-like syntax (documented in
+// hostsim/README.md). The same format, with records written as hex, holds the
+// state kept between starts and the contents of save files.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "hostsim/src/store.h"
+
+namespace hostsim {
+
+struct SeedData {
+  std::vector<UserProfile> users;
+  std::vector<Library> libraries;
+  std::vector<Message> messages;
+};
+
+// Parses seed text. `blobs` resolves BLOB('name') references of save files (may be
+// null when they are not allowed). Returns false with "line N: why" in `err`.
+bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobStore* blobs);
+
+// Writes a library in the exact form (records as HEX lines). Save files are
+// written with their bytes inline, or as BLOB references when `blobRefs` is set.
+std::string DumpLibrary(const Library& lib, bool blobRefs);
+// One object of a library (used by SAVOBJ).
+std::string DumpObject(const Object& obj, bool blobRefs);
+std::string DumpUsers(const std::vector<UserProfile>& users);
+std::string DumpMessages(const std::vector<Message>& msgs);
+
+// CL quoting of a text value.
+std::string Quote(const std::string& s);
+
+// Field encoders for ROW statements (exposed for the tool programs and tests).
+std::string EncodeZoned(const std::string& value, int digits, int decimals, bool& ok);
+std::string EncodePacked(const std::string& value, int digits, int decimals, bool& ok);
+std::string DecodeZoned(const std::string& bytes, int decimals);
+std::string DecodePacked(const std::string& bytes, int decimals);
+
+}  // namespace hostsim
