@@ -12,6 +12,8 @@ FILE* OpenFile(const std::string& path, const char* mode);
 bool MoveReplacing(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 bool MakeDir(const std::string& path);
+// Makes the directory and any missing parents.
+bool MakeDirs(const std::string& path);
 bool Exists(const std::string& path);
 bool IsDir(const std::string& path);
 // Names in a directory (without "." and ".."); empty when it cannot be read.

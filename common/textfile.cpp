@@ -66,7 +66,13 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines) 
   return ok;
 }
 
-bool MakeDirectory(const std::string& path) { return native::MakeDir(MapPath(path)); }
+bool MakeDirectory(const std::string& path) {
+#ifndef _WIN32
+  // Drive C: always exists on Windows; here its folder is made on first use.
+  native::MakeDirs(DriveCRoot());
+#endif
+  return native::MakeDir(MapPath(path));
+}
 bool PathExists(const std::string& path) { return native::Exists(MapPath(path)); }
 bool IsDirectory(const std::string& path) { return native::IsDir(MapPath(path)); }
 

@@ -18,6 +18,12 @@ bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool MakeDir(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0 || IsDir(path); }
 
+bool MakeDirs(const std::string& path) {
+  for (std::size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1))
+    MakeDir(path.substr(0, pos));
+  return MakeDir(path);
+}
+
 bool Exists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;

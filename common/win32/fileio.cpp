@@ -21,6 +21,13 @@ bool MakeDir(const std::string& path) {
   return CreateDirectoryW(win32::Widen(path).c_str(), nullptr) != 0 || IsDir(path);
 }
 
+bool MakeDirs(const std::string& path) {
+  for (std::size_t pos = path.find_first_of("\\/", 3); pos != std::string::npos;
+       pos = path.find_first_of("\\/", pos + 1))
+    MakeDir(path.substr(0, pos));
+  return MakeDir(path);
+}
+
 bool Exists(const std::string& path) {
   return GetFileAttributesW(win32::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

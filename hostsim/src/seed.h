@@ -3,6 +3,7 @@
 // hostsim/README.md). The same format, with records written as hex, holds the
 // state kept between starts and the contents of save files.
 #pragma once
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@ namespace hostsim {
 
 struct SeedData {
   std::vector<UserProfile> users;
-  std::vector<Library> libraries;
+  std::deque<Library> libraries;
   std::vector<Message> messages;
 };
 

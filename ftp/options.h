@@ -1,0 +1,43 @@
+// The command line: the Windows client's options that scripts use, plus the
+// time limits and the data-connection mode of this client.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kv::ftp {
+
+// Process exit status. The run ends with the highest status any command produced.
+namespace exitcode {
+constexpr int kOk = 0;             // every command succeeded
+constexpr int kCommandFailed = 1;  // a command was refused, unknown or failed locally; a transfer failed
+constexpr int kLogonFailed = 2;    // a connection could not be made or the logon was refused
+constexpr int kHostLost = 3;       // the host stopped answering, closed the connection or sent a malformed reply
+constexpr int kUsage = 4;          // bad command line or unreadable script file
+}  // namespace exitcode
+
+struct Options {
+  std::string scriptPath;        // -s:FILE as typed (a Windows path)
+  std::string host;              // a host as the last argument: connect at once
+  bool verbose = true;           // -v turns off the display of replies and statistics
+  bool autoLogin = true;         // -n: no user and password prompts after open
+  bool prompt = true;            // -i
+  bool debug = false;            // -d shows the commands sent (the password masked)
+  bool glob = true;              // -g
+  bool anonymous = false;        // -A
+  bool passive = true;           // --active selects PORT/EPRT
+  int connectTimeout = 30;       // seconds; 0 = no limit
+  int dataTimeout = 120;         // seconds without a byte moving on a data connection
+  int replyTimeout = 3600;       // seconds without a byte of an awaited reply
+  bool help = false;
+};
+
+struct ParsedOptions {
+  std::optional<Options> options;
+  std::string error;
+};
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args);
+std::string UsageText();
+
+}  // namespace kv::ftp
