@@ -47,6 +47,8 @@ class Socket {
 
   void SetKeepAlive();
   void ShutdownSend();
+  // Closes with a reset, so the peer sees an aborted transfer rather than a complete one.
+  void Abort();
   void Close();
 
  private:

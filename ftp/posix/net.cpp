@@ -247,6 +247,13 @@ void Socket::SetKeepAlive() {
   ::setsockopt(static_cast<int>(handle_), SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
 }
 
+void Socket::Abort() {
+  if (handle_ == kInvalid) return;
+  linger l{1, 0};
+  ::setsockopt(static_cast<int>(handle_), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+  Close();
+}
+
 void Socket::ShutdownSend() {
   if (handle_ != kInvalid) ::shutdown(static_cast<int>(handle_), SHUT_WR);
 }

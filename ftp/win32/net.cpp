@@ -259,6 +259,13 @@ void Socket::SetKeepAlive() {
   setsockopt(S(handle_), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on);
 }
 
+void Socket::Abort() {
+  if (handle_ == kInvalid) return;
+  linger l{1, 0};
+  setsockopt(S(handle_), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
+  Close();
+}
+
 void Socket::ShutdownSend() {
   if (handle_ != kInvalid) shutdown(S(handle_), SD_SEND);
 }

@@ -1,0 +1,129 @@
+#include "ftp/session.h"
+
+namespace kv::ftp {
+
+Session::Session(Console& console, const Options& options)
+    : console_(console), options_(options), control_(console), passive(options.passive) {}
+
+int Session::Open(const std::string& host, int port) {
+  NetResult r = control_.Sock().Connect(host, port, ConnectTimeoutMs());
+  if (!r.Ok()) {
+    if (r.status == NetStatus::UnknownHost)
+      console_.MessageWith("Unknown host ", host, ".");
+    else if (r.status == NetStatus::Timeout)
+      console_.Message("> ftp: connect :Connection timed out (no answer within " +
+                       std::to_string(options_.connectTimeout) + " seconds)");
+    else
+      console_.Message("> ftp: connect :" + r.message);
+    control_.Close();
+    return exitcode::kLogonFailed;
+  }
+  control_.Sock().SetKeepAlive();
+  host_ = host;
+  console_.MessageWith("Connected to ", host, ".");
+  // The greeting may come after a 120 "service ready in n minutes".
+  std::optional<Reply> greeting;
+  do {
+    greeting = ReadReply(options_.connectTimeout);
+  } while (greeting && greeting->Kind() == 1);
+  if (!greeting) return exitcode::kLogonFailed;
+  if (greeting->code != 220) {
+    control_.Close();
+    return exitcode::kLogonFailed;
+  }
+  textMode = true;
+  epsvRefused = false;
+  return exitcode::kOk;
+}
+
+Session::UserStep Session::User(const std::string& name) {
+  auto reply = Exchange("USER " + name);
+  if (!reply) return UserStep::Failed;
+  if (reply->code == 230 || reply->code == 202) return UserStep::LoggedIn;
+  if (reply->code == 331) return UserStep::NeedPassword;
+  console_.Message("Login failed.");
+  return UserStep::Failed;
+}
+
+bool Session::Pass(const std::string& password) {
+  auto reply = Exchange("PASS " + password, true);
+  if (!reply) return false;
+  if (reply->code == 230 || reply->code == 202) return true;
+  // An account (332) is never supplied by the scripts: that counts as a failed logon.
+  console_.Message("Login failed.");
+  return false;
+}
+
+void Session::Lost(const ReplyResult& why, int timeoutSeconds) {
+  switch (why.status) {
+    case ReplyStatus::Timeout:
+      console_.Message("ftp: the host did not answer within " + std::to_string(timeoutSeconds) +
+                       " seconds; connection closed.");
+      hostLost_ = true;
+      break;
+    case ReplyStatus::Closed:
+      console_.Message("Connection closed by remote host.");
+      break;
+    case ReplyStatus::Malformed:
+      console_.Message("ftp: malformed reply from the host (" + why.message + "); connection closed.");
+      break;
+    default:
+      console_.Message("ftp: control connection failed (" + why.message + "); connection closed.");
+      break;
+  }
+  control_.Close();
+}
+
+std::optional<Reply> Session::ReadReply(int timeoutSeconds) {
+  ReplyResult r = control_.Read(timeoutSeconds * 1000);
+  if (!r.Ok()) {
+    Lost(r, timeoutSeconds);
+    return std::nullopt;
+  }
+  // 421: the server is closing the control connection.
+  if (r.reply.code == 421) control_.Close();
+  return r.reply;
+}
+
+std::optional<Reply> Session::Request(const std::string& command) {
+  NetResult sent = control_.Send(command, false, options_.replyTimeout * 1000);
+  if (!sent.Ok()) {
+    ReplyResult why;
+    why.status = sent.status == NetStatus::Timeout ? ReplyStatus::Timeout : ReplyStatus::Closed;
+    why.message = sent.message;
+    Lost(why, options_.replyTimeout);
+    return std::nullopt;
+  }
+  return ReadReply(options_.replyTimeout);
+}
+
+std::optional<Reply> Session::Exchange(const std::string& command, bool secret) {
+  NetResult sent = control_.Send(command, secret, options_.replyTimeout * 1000);
+  if (!sent.Ok()) {
+    ReplyResult why;
+    why.status = sent.status == NetStatus::Timeout ? ReplyStatus::Timeout : ReplyStatus::Closed;
+    why.message = sent.message;
+    Lost(why, options_.replyTimeout);
+    return std::nullopt;
+  }
+  std::optional<Reply> reply;
+  do {
+    reply = ReadReply(options_.replyTimeout);
+  } while (reply && reply->Kind() == 1 && control_.IsOpen());
+  return reply;
+}
+
+int Session::Quit() {
+  if (!IsConnected()) return exitcode::kOk;
+  // A short wait: the session ends either way.
+  NetResult sent = control_.Send("QUIT", false, 10000);
+  int status = exitcode::kOk;
+  if (sent.Ok()) {
+    ReplyResult r = control_.Read(options_.replyTimeout < 30 ? options_.replyTimeout * 1000 : 30000);
+    if (!r.Ok() && r.status != ReplyStatus::Closed) status = exitcode::kHostLost;
+  }
+  control_.Close();
+  return status;
+}
+
+}  // namespace kv::ftp
