@@ -52,7 +52,7 @@ void Pipeline::Execute(RunContext& ctx) {
     panel.ShowMessage(std::string(kNoOperationText), std::string(kAppTitle), MsgIcon::Exclamation);
     flag = 1;
   } else {
-    d = FindDispatch(code);
+    d = dispatch_(code);
     if (!d || !d->check || !d->script || !d->reply) {
       panel.ShowMessage("この処理は、まだ使用できません。", std::string(kAppTitle), MsgIcon::Exclamation);
       return;

@@ -10,10 +10,12 @@
 namespace kv {
 
 using RunAndWaitFn = std::function<RunResult(const std::string&, const std::function<void()>&)>;
+using DispatchLookup = std::function<const Dispatch*(int code)>;
 
 class Pipeline {
  public:
-  explicit Pipeline(RunAndWaitFn runAndWait = RunAndWait) : runAndWait_(std::move(runAndWait)) {}
+  explicit Pipeline(RunAndWaitFn runAndWait = RunAndWait, DispatchLookup dispatch = FindDispatch)
+      : runAndWait_(std::move(runAndWait)), dispatch_(std::move(dispatch)) {}
 
   // One press of 実行. A press while a run is under way is ignored.
   void Execute(RunContext& ctx);
@@ -21,6 +23,7 @@ class Pipeline {
 
  private:
   RunAndWaitFn runAndWait_;
+  DispatchLookup dispatch_;
   bool running_ = false;
 };
 

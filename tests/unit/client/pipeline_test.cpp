@@ -1,0 +1,182 @@
+// The Execute handler: trimming, the checks and their order, the stages of a
+// run, the running state, and the FTP client start.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "client/engine/pipeline.h"
+#include "client/ui/main_panel.h"
+#include "client/ui/memory_panel.h"
+#include "tests/unit/client/client_fixture.h"
+
+using namespace kv;
+using kvtest::ClientDrive;
+
+namespace {
+
+std::vector<std::string> g_trace;
+
+void FailingCheck(RunContext& ctx, std::int16_t& flag) {
+  g_trace.push_back("CHK");
+  ctx.panel.ShowMessage("ファイル名を入力して下さい。", "ファイル名", MsgIcon::Exclamation);
+  ctx.panel.SetFocus(Ctl::ファイル名);
+  flag = 1;
+}
+void PassingCheck(RunContext& ctx, std::int16_t&) { g_trace.push_back("CHK lib=" + ctx.panel.Text(Ctl::ライブラリー名)); }
+void Script(RunContext& ctx, const std::string& arg) {
+  g_trace.push_back("FTP " + arg + " caption=" + ctx.panel.Text(Ctl::実行));
+}
+void Reply(RunContext& ctx, const std::string& arg) {
+  g_trace.push_back("ANSER " + arg);
+  ctx.panel.SetText(Ctl::LABEL99, "done");
+}
+
+const Dispatch kPassing{12, PassingCheck, Script, Ctl::MENUNO, Reply, Ctl::漢字};
+const Dispatch kFailing{12, FailingCheck, Script, std::nullopt, Reply, std::nullopt};
+
+struct Fixture {
+  ClientDrive drive;
+  MemoryPanel panel;
+  Fixture() {
+    g_trace.clear();
+    StartUp(panel, [] { return HostInfo{"10.0.0.5", "pc01"}; });
+  }
+  void Fill() {
+    panel.SetText(Ctl::IPアドレス, "10.0.0.1");
+    panel.SetText(Ctl::ユーザー, "QSECOFR");
+    panel.SetText(Ctl::パスワード, "PW");
+  }
+  std::vector<PanelEvent> Run(const Dispatch& d, RunAndWaitFn run = nullptr) {
+    if (!run) run = [](const std::string& cmd, const std::function<void()>& pump) {
+      g_trace.push_back("RUN " + cmd);
+      pump();
+      return RunResult{true, 0};
+    };
+    Pipeline pl(run, [&d](int) { return &d; });
+    RunContext ctx{panel};
+    panel.ClearEvents();
+    pl.Execute(ctx);
+    return panel.Events();
+  }
+};
+
+PanelEvent Box(std::string text, std::string title) {
+  return {PanelEvent::Kind::Message, std::move(text), std::move(title), MsgIcon::Exclamation};
+}
+PanelEvent Focus(std::string name) { return {PanelEvent::Kind::Focus, std::move(name), "", MsgIcon::None}; }
+
+}  // namespace
+
+TEST(Execute, NoOperationShowsOnlyTheMenuBox) {
+  Fixture f;
+  auto events = f.Run(kPassing);
+  EXPECT_EQ(events, (std::vector<PanelEvent>{Box("処理をメニューより選択して下さい。", "ＫＶ－ＴＲＡＮＳＩＴ")}));
+  EXPECT_TRUE(g_trace.empty());
+  EXPECT_EQ(f.panel.Text(Ctl::実行), "OK");
+}
+
+TEST(Execute, CommonChecksInOrderAndNothingRuns) {
+  Fixture f;
+  SelectOperation(f.panel, 12);
+  f.panel.SetText(Ctl::ユーザー, "   ");  // blanks only count as empty
+  auto events = f.Run(kPassing);
+  EXPECT_EQ(events, (std::vector<PanelEvent>{
+                        Box("ＩＰアドレスを入力して下さい。", "ＩＰアドレス"), Focus("IPアドレス"),
+                        Box("ＡＳ４００のユーザー名を入力してください。", "ユーザー"), Focus("ユーザー"),
+                        Box("ＡＳ４００のパスワードを入力してください。", "ユーザー"), Focus("パスワード")}));
+  EXPECT_EQ(g_trace, (std::vector<std::string>{"CHK lib="}));
+  EXPECT_EQ(f.panel.Text(Ctl::ユーザー), "");
+}
+
+TEST(Execute, AFailedOperationCheckSkipsTheAddressCheckButNotUserAndPassword) {
+  Fixture f;
+  SelectOperation(f.panel, 12);
+  auto events = f.Run(kFailing);
+  EXPECT_EQ(events, (std::vector<PanelEvent>{
+                        Box("ファイル名を入力して下さい。", "ファイル名"), Focus("ファイル名"),
+                        Box("ＡＳ４００のユーザー名を入力してください。", "ユーザー"), Focus("ユーザー"),
+                        Box("ＡＳ４００のパスワードを入力してください。", "ユーザー"), Focus("パスワード")}));
+  EXPECT_EQ(g_trace, (std::vector<std::string>{"CHK"}));
+}
+
+TEST(Execute, StagesInOrderOnTrimmedTexts) {
+  Fixture f;
+  SelectOperation(f.panel, 12);
+  f.Fill();
+  f.panel.SetText(Ctl::ライブラリー名, "  MYLIB ");
+  f.panel.SetText(Ctl::パスワード, " PW ");
+  f.panel.SetText(Ctl::タイプ, " RPG ");
+  f.panel.SetValue(Ctl::漢字, 1);
+  f.panel.SetText(Ctl::LABEL99, "old result");
+  auto events = f.Run(kPassing);
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(g_trace, (std::vector<std::string>{"CHK lib=MYLIB", "FTP 12 caption=実行中",
+                                               "RUN C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSIT\\kvtrn.ini", "ANSER 1"}));
+  EXPECT_EQ(f.panel.Text(Ctl::実行), "ＯＫ");
+  EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "done");
+  EXPECT_EQ(f.panel.Text(Ctl::パスワード), "PW");
+  EXPECT_EQ(f.panel.Text(Ctl::タイプ), " RPG ");  // the combo box is not trimmed
+  EXPECT_EQ(f.drive.File("kv3EV"), ClientDrive::Cp932Lines({"10.0.0.1", "QSECOFR", "PW"}));
+}
+
+TEST(Execute, ASecondPressDuringARunIsIgnored) {
+  Fixture f;
+  SelectOperation(f.panel, 12);
+  f.Fill();
+  int nested = 0;
+  Pipeline* self = nullptr;
+  RunContext ctx{f.panel};
+  Pipeline pl(
+      [&](const std::string&, const std::function<void()>& pump) {
+        pump();
+        return RunResult{true, 0};
+      },
+      [](int) { return &kPassing; });
+  self = &pl;
+  f.panel.onProcessEvents = [&] {
+    ++nested;
+    EXPECT_TRUE(self->Running());
+    self->Execute(ctx);  // the user presses 実行 again while waiting
+  };
+  pl.Execute(ctx);
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(std::count(g_trace.begin(), g_trace.end(), "ANSER 0"), 1);
+  EXPECT_FALSE(pl.Running());
+}
+
+TEST(Execute, ClientThatCannotStartIsReportedAndTheRunEnds) {
+  Fixture f;
+  SelectOperation(f.panel, 12);
+  f.Fill();
+  auto events = f.Run(kPassing, [](const std::string&, const std::function<void()>&) { return RunResult{false, 0}; });
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].text, std::string(kCannotStartText));
+  EXPECT_EQ(events[0].icon, MsgIcon::Exclamation);
+  EXPECT_EQ(g_trace.back(), "FTP 12 caption=実行中");  // no reply method after a run that never started
+  EXPECT_EQ(f.panel.Text(Ctl::実行), "ＯＫ");
+}
+
+TEST(Execute, RealWaitOnTheStandInClient) {
+  Fixture f;
+  SelectOperation(f.panel, 12);
+  f.Fill();
+  ::setenv("FAKE_FTP_SLEEP_MS", "300", 1);
+  Pipeline pl(RunAndWait, [](int) { return &kPassing; });
+  RunContext ctx{f.panel};
+  pl.Execute(ctx);
+  ::unsetenv("FAKE_FTP_SLEEP_MS");
+  EXPECT_GE(f.panel.ProcessEventsCalls(), 4);  // the window kept handling events while it waited
+  EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "done");
+}
+
+TEST(Execute, MissingClientProgramOnDisk) {
+  Fixture f;
+  std::filesystem::remove(f.drive.Dir() + "/FTP.EXE");
+  SelectOperation(f.panel, 12);
+  f.Fill();
+  Pipeline pl(RunAndWait, [](int) { return &kPassing; });
+  RunContext ctx{f.panel};
+  pl.Execute(ctx);
+  ASSERT_EQ(f.panel.Events().size(), 2u);  // the pick's focus, then the box
+  EXPECT_EQ(f.panel.Events()[1].text, std::string(kCannotStartText));
+}

@@ -1,0 +1,149 @@
+// The reply file's fields at the line's edges, the success and empty tests of
+// every method, and the script frame's lines byte for byte.
+#include <gtest/gtest.h>
+
+#include "client/engine/reply.h"
+#include "client/engine/script.h"
+#include "client/ui/memory_panel.h"
+#include "tests/unit/client/client_fixture.h"
+
+using namespace kv;
+using kvtest::ClientDrive;
+
+namespace {
+
+const std::string k30 = "123456789012345678901234567890";
+
+// Which outcome a method's first two tests give for a line: "success", "logon", or "".
+std::string Judge(ReplyMethod m, const std::string& line) {
+  MemoryPanel p;
+  std::vector<ReplyTest> tests = {SuccessTest(m), EmptyTest(m, "T")};
+  bool ok = false;
+  auto hit = RunReplyTests(p, ReplyLine{line}, tests, [&] { ok = true; });
+  if (!hit) return "";
+  return ok ? "success" : "logon";
+}
+
+}  // namespace
+
+TEST(ReplyLine, FieldsAtTheEdges) {
+  ReplyLine r{k30 + "OK    NNNN" + "詳細テキスト"};
+  EXPECT_EQ(r.StatusField(), "OK    ");
+  EXPECT_EQ(r.ShortStatus(), "OK");
+  EXPECT_EQ(r.RecordCount(), "    N");
+  EXPECT_EQ(r.DetailText(), "詳細テキスト");
+  EXPECT_EQ(ReplyLine{k30}.StatusField(), "");
+  EXPECT_EQ(ReplyLine{k30 + "O"}.StatusField(), "O");
+  EXPECT_EQ(ReplyLine{"1234567890TIMOVR"}.SaveStatus(), "TIMOVR");
+  EXPECT_EQ(ReplyLine{"1234567890"}.SaveStatus(), "");
+  // Characters, not bytes: a kanji in the first thirty moves nothing.
+  EXPECT_EQ(ReplyLine{"漢" + k30.substr(1) + "NOTLIB"}.StatusField(), "NOTLIB");
+}
+
+TEST(ReplyTests, SuccessAndEmptyPerMethod) {
+  const std::string ok32 = k30 + "OK", ok36 = k30 + "OK    ";
+  struct Row { ReplyMethod m; std::string line; std::string expect; };
+  const Row rows[] = {
+      {ReplyMethod::ANSER11, ok32, "success"}, {ReplyMethod::ANSER11, ok36, "success"},
+      {ReplyMethod::ANSER13, ok36, "success"}, {ReplyMethod::ANSER14, ok32, "success"},
+      {ReplyMethod::ANSER17, ok36, "success"}, {ReplyMethod::ANSER26, ok36, "success"},
+      {ReplyMethod::ANSER25, ok32, "success"}, {ReplyMethod::ANSER25, ok36, ""},
+      {ReplyMethod::ANSER21, ok36 + "  detail", "success"}, {ReplyMethod::ANSER23, k30 + "OK00012", "success"},
+      {ReplyMethod::ANSER16, "1234567890OK", "success"}, {ReplyMethod::ANSER16, "1234567890OK    ", ""},
+      {ReplyMethod::ANSER11, k30, "logon"}, {ReplyMethod::ANSER11, "", "logon"},
+      {ReplyMethod::ANSER22, k30, "logon"}, {ReplyMethod::ANSER16, "1234567890", "logon"},
+      {ReplyMethod::ANSER11, k30 + "ok", ""}, {ReplyMethod::ANSER22, k30 + "O", ""},
+  };
+  for (const auto& r : rows) EXPECT_EQ(Judge(r.m, r.line), r.expect) << static_cast<int>(r.m) << " [" << r.line << "]";
+}
+
+TEST(ReplyTests, LogonBoxesByMethod) {
+  struct Row { ReplyMethod m; std::string_view text; std::string title; MsgIcon icon; };
+  const Row rows[] = {
+      {ReplyMethod::ANSER11, kLogonFailureText, "PC⇒AS400(CSV）", MsgIcon::Exclamation},
+      {ReplyMethod::ANSER23, kLogonFailureText, "PC⇒AS400(CSV）", MsgIcon::Exclamation},
+      {ReplyMethod::ANSER17, kLogonFailureText, "T", MsgIcon::Exclamation},
+      {ReplyMethod::ANSER16, kLogonFailureTextPlain, "T", MsgIcon::None},
+      {ReplyMethod::ANSER25, kLogonFailureTextPlain, "T", MsgIcon::None},
+  };
+  for (const auto& r : rows) {
+    MemoryPanel p;
+    std::vector<ReplyTest> tests = {SuccessTest(r.m), EmptyTest(r.m, "T")};
+    RunReplyTests(p, ReplyLine{""}, tests, nullptr);
+    ASSERT_EQ(p.Events().size(), 1u);
+    EXPECT_EQ(p.Events()[0], (PanelEvent{PanelEvent::Kind::Message, std::string(r.text), r.title, r.icon}));
+  }
+}
+
+TEST(ReplyTests, WordsMoveTheFocusAfterTheirBox) {
+  MemoryPanel p;
+  std::vector<ReplyTest> tests = {SuccessTest(ReplyMethod::ANSER11),
+                                  WordTest(ReplyMethod::ANSER11, "NOTLIB", "ライブラリーがありません。", "T", Ctl::ライブラリー名),
+                                  TimeoutTest(ReplyMethod::ANSER11, "T")};
+  auto hit = RunReplyTests(p, ReplyLine{k30 + "NOTLIB"}, tests, nullptr);
+  EXPECT_EQ(hit, 1u);
+  ASSERT_EQ(p.Events().size(), 2u);
+  EXPECT_EQ(p.Events()[1].text, "ライブラリー名");
+  MemoryPanel q;
+  EXPECT_EQ(RunReplyTests(q, ReplyLine{std::string(kMemberSentinel)}, tests, nullptr), 2u);
+  EXPECT_EQ(q.Events()[0].text, "通信不能です。");
+  EXPECT_FALSE(RunReplyTests(q, ReplyLine{k30 + "XXXXXX"}, tests, nullptr).has_value());
+}
+
+TEST(ReplyFile, MissingOrEmptyGivesTheEmptyLine) {
+  ClientDrive drive;
+  EXPECT_EQ(ReadReply().line, "");
+  drive.PutFile("FTPTEXT.DAT", "");
+  EXPECT_EQ(ReadReply().line, "");
+  drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({k30 + "OK    " + "    メンバー説明", "second"}));
+  EXPECT_EQ(ReadReply().DetailText(), "メンバー説明");
+}
+
+TEST(ToolLibrary, FirstTenCharactersTrimmed) {
+  ClientDrive drive;
+  EXPECT_EQ(ReadToolLibrary(), "");
+  struct Row { std::string content; std::string expect; };
+  const Row rows[] = {
+      {"TOOLLIB   OTHERLIB\r\n", "TOOLLIB"},
+      {"TRIAL_KVU \r\n", "TRIAL_KVU"},
+      {"  LIB\r\n", "LIB"},
+      {"ABCDEFGHIJKL\r\n", "ABCDEFGHIJ"},
+      {"", ""},
+      {"\r\nTOOLLIB\r\n", ""},
+      {"NOEOL", "NOEOL"},
+  };
+  for (const auto& r : rows) {
+    drive.PutFile("LIBNAME.ini", r.content);
+    EXPECT_EQ(ReadToolLibrary(), r.expect) << r.content;
+  }
+}
+
+TEST(CallLine, QuotingAndPrefixes) {
+  EXPECT_EQ(CallLine(CallPrefix::Lower, "TOOLLIB", "SRCUP", {"A", "B"}), "quote rcmd CALL TOOLLIB/#SRCUP PARM('A' 'B')");
+  EXPECT_EQ(CallLine(CallPrefix::Upper, "", "RTVMBR4", {"", "X"}), "quote RCMD CALL /#RTVMBR4 PARM('' 'X')");
+  // An apostrophe inside a value cannot end its parameter.
+  EXPECT_EQ(CallLine(CallPrefix::Lower, "T", "P", {"A') PARM('X"}), "quote rcmd CALL T/#P PARM('A'') PARM(''X')");
+  EXPECT_EQ(PcPath("C:\\My Files\\a.txt"), "\"C:\\My Files\\a.txt\"");
+}
+
+TEST(ScriptFrame, SentinelThenTheWholeScriptInCp932) {
+  ClientDrive drive;
+  drive.PutFile("LIBNAME.ini", "TRIAL_KVU TRIAL_KVD\r\n");
+  drive.PutFile("FTPTEXT.DAT", "previous reply\r\n");
+  MemoryPanel p;
+  p.SetText(Ctl::IPアドレス, "10.0.0.1");
+  p.SetText(Ctl::ユーザー, "QSECOFR");
+  p.SetText(Ctl::パスワード, "ﾊﾟｽ");
+  ScriptFrame frame(p, Sentinel::Member);
+  EXPECT_EQ(drive.File("FTPTEXT.DAT"), "123456789012345678901234567890TIMOVR\r\n");
+  EXPECT_EQ(frame.ToolLibrary(), "TRIAL_KVU");
+  frame.Write({"quote TYPE C 943"}, {"get A/B.C \"C:\\x.txt\"", frame.Call(CallPrefix::Upper, "RTVMBR4", {"A"})},
+              {"quote TYPE C 943"});
+  EXPECT_EQ(drive.File("kvtrn.ini"),
+            ClientDrive::Cp932Lines({"open 10.0.0.1", "QSECOFR", "ﾊﾟｽ", "quote TYPE C 943", "cd /QSYS.LIB/",
+                                     "quote site namefmt 0", "get A/B.C \"C:\\x.txt\"",
+                                     "quote RCMD CALL TRIAL_KVU/#RTVMBR4 PARM('A')", "quote TYPE C 943",
+                                     "get QTEMP/FTPTEXT C:\\KV-TRANSIT\\FTPTEXT.DAT", "quit"}));
+  ScriptFrame save(p, Sentinel::SaveFile);
+  EXPECT_EQ(drive.File("FTPTEXT.DAT"), "1234567890TIMOVR\r\n");
+}
