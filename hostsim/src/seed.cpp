@@ -92,7 +92,7 @@ std::string WithPoint(std::string digits, int decimals, bool negative) {
 }
 
 struct Ctx {
-  SeedData* out;
+  SeedData* out = nullptr;
   Library* lib = nullptr;
   Object* obj = nullptr;
   Member* mbr = nullptr;
@@ -100,7 +100,7 @@ struct Ctx {
   std::string pending;       // records of the member being read
   std::string savfBytes;     // inline bytes of the save file being read
   Object* savfObj = nullptr;
-  BlobStore* blobs;
+  BlobStore* blobs = nullptr;
   int line = 0;
   std::string err;
 
@@ -317,7 +317,8 @@ bool Statement(Ctx& c, const std::string& line) {
 }  // namespace
 
 bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobStore* blobs) {
-  Ctx c{&out};
+  Ctx c;
+  c.out = &out;
   c.blobs = blobs;
   std::istringstream in(text);
   std::string line;

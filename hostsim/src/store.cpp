@@ -139,8 +139,8 @@ std::string TodayYymmdd() {
   std::time_t t = std::time(nullptr);
   std::tm tm{};
   localtime_r(&t, &tm);
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%02d%02d%02d", tm.tm_year % 100, tm.tm_mon + 1, tm.tm_mday);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02d%02d%02d", (tm.tm_year % 100 + 100) % 100, (tm.tm_mon + 1) % 100, tm.tm_mday % 100);
   return buf;
 }
 

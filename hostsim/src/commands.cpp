@@ -1,0 +1,452 @@
+#include "hostsim/src/commands.h"
+
+#include <algorithm>
+
+#include "hostsim/src/ccsid.h"
+#include "hostsim/src/cl.h"
+#include "hostsim/src/savf.h"
+#include "hostsim/src/seed.h"
+
+namespace hostsim {
+namespace {
+
+CmdResult Ok(std::string id, std::string text) { return {true, {{std::move(id), std::move(text)}}}; }
+CmdResult Fail(std::string id, std::string text) { return {false, {{std::move(id), std::move(text)}}}; }
+
+bool IsSpecial(const std::string& s) { return !s.empty() && s[0] == '*'; }
+
+// A qualified name parameter: LIB/OBJ with both parts checked.
+bool QualifiedName(const std::string& text, std::string& lib, std::string& obj, CmdResult& err) {
+  auto [l, o] = SplitQualified(text);
+  if (!IsValidName(o) || (!IsSpecial(l) && !IsValidName(l)) || o.find('/') != std::string::npos) {
+    err = Fail("CPD0078", "Value '" + text + "' for a qualified name not valid.");
+    return false;
+  }
+  lib = l;
+  obj = o;
+  return true;
+}
+
+std::vector<std::string> LibrarySearch(Job& job) {
+  std::vector<std::string> l{"QSYS", job.curlib, "QTEMP"};
+  for (const auto& u : job.userLibl) l.push_back(u);
+  return l;
+}
+
+CmdResult CrtSavf(Host& host, Job& job, const ClArgs& a) {
+  std::string lib, name;
+  CmdResult err;
+  if (!QualifiedName(a.Text("FILE"), lib, name, err)) return err;
+  if (lib == "*LIBL" || lib == "*CURLIB") lib = job.curlib;
+  Library* l = ResolveLibrary(host, job, lib);
+  if (!l) return Fail("CPF9810", "Library " + lib + " not found.");
+  if (l->FindFile(name)) return Fail("CPF7302", "File " + name + " not created in library " + lib + ".");
+  l->Put(MakeSaveFile(name, Trimmed(a.Text("TEXT"))));
+  host.dirty = host.dirty || lib != "QTEMP";
+  return Ok("CPC9801", "Object " + name + " type *FILE created in library " + lib + ".");
+}
+
+Object* FindSavf(Host& host, Job& job, const std::string& text, CmdResult& err) {
+  std::string lib, name;
+  if (!QualifiedName(text, lib, name, err)) return nullptr;
+  Library* where = nullptr;
+  if (!IsSpecial(lib) && !ResolveLibrary(host, job, lib)) {
+    err = Fail("CPF9810", "Library " + lib + " not found.");
+    return nullptr;
+  }
+  Object* o = ResolveObject(host, job, lib, name, "*FILE", &where);
+  if (!o) {
+    err = Fail("CPF9812", "File " + name + " in library " + lib + " not found.");
+    return nullptr;
+  }
+  if (!o->savf()) {
+    err = Fail("CPF3782", "File " + name + " in " + (where ? where->name : lib) + " not a save file.");
+    return nullptr;
+  }
+  return o;
+}
+
+bool ClearOk(Object& savf, const std::string& clear) {
+  return !savf.savf()->blob || clear == "*ALL" || clear == "*REPLACE" || clear == "*AFTER";
+}
+
+CmdResult SavLib(Host& host, Job& job, const ClArgs& a) {
+  if (a.Text("DEV") != "*SAVF") return Fail("CPF3782", "Only DEV(*SAVF) is supported.");
+  CmdResult err;
+  Object* savf = FindSavf(host, job, a.Text("SAVF"), err);
+  if (!savf) return err;
+  if (!ClearOk(*savf, a.Text("CLEAR"))) return Fail("CPA4067", "Save file " + savf->name + " contains data.");
+  const auto* libs = a.Get("LIB");
+  if (!libs || libs->size() != 1) return Fail("CPD0084", "Exactly one library must be saved to a save file.");
+  std::string rls = a.Text("TGTRLS");
+  return SaveLibraryTo(host, job, (*libs)[0].text, *savf, rls.empty() ? "*CURRENT" : rls);
+}
+
+CmdResult SavObj(Host& host, Job& job, const ClArgs& a) {
+  if (a.Text("DEV") != "*SAVF") return Fail("CPF3782", "Only DEV(*SAVF) is supported.");
+  CmdResult err;
+  Object* savf = FindSavf(host, job, a.Text("SAVF"), err);
+  if (!savf) return err;
+  if (!ClearOk(*savf, a.Text("CLEAR"))) return Fail("CPA4067", "Save file " + savf->name + " contains data.");
+  std::vector<std::string> names, types;
+  if (const auto* o = a.Get("OBJ"))
+    for (const auto& v : *o) names.push_back(v.text);
+  if (const auto* t = a.Get("OBJTYPE"))
+    for (const auto& v : *t) types.push_back(v.text);
+  if (names.empty()) return Fail("CPD0072", "Parameter OBJ required.");
+  if (types.empty()) types.push_back("*ALL");
+  std::string rls = a.Text("TGTRLS");
+  return SaveObjectsTo(host, job, a.Text("LIB"), names, types, *savf, rls.empty() ? "*CURRENT" : rls);
+}
+
+CmdResult Rst(Host& host, Job& job, const ClArgs& a, bool lib) {
+  if (a.Text("DEV") != "*SAVF") return Fail("CPF3782", "Only DEV(*SAVF) is supported.");
+  CmdResult err;
+  Object* savf = FindSavf(host, job, a.Text("SAVF"), err);
+  if (!savf) return err;
+  RestoreOptions opt;
+  opt.wholeLibrary = lib;
+  if (!a.Text("MBROPT").empty()) opt.mbropt = a.Text("MBROPT");
+  if (!a.Text("ALWOBJDIF").empty()) opt.alwobjdif = a.Text("ALWOBJDIF");
+  if (!lib) {
+    opt.objects.clear();
+    if (const auto* o = a.Get("OBJ"))
+      for (const auto& v : *o) opt.objects.push_back(v.text);
+    if (opt.objects.empty()) return Fail("CPD0072", "Parameter OBJ required.");
+  }
+  std::string savlib = a.Text(lib ? "SAVLIB" : "SAVLIB");
+  if (!IsValidName(savlib)) return Fail("CPD0072", "Parameter SAVLIB required.");
+  std::string rst = a.Text("RSTLIB");
+  if (rst.empty() || rst == "*SAVLIB") rst = savlib;
+  if (!IsValidName(rst)) return Fail("CPD0078", "Value '" + rst + "' for RSTLIB not valid.");
+  return RestoreFrom(host, job, savlib, *savf, rst, opt);
+}
+
+CmdResult Call(Host& host, Job& job, const ClArgs& a) {
+  std::string lib, name;
+  CmdResult err;
+  if (!QualifiedName(a.Text("PGM"), lib, name, err)) return err;
+  if (!IsSpecial(lib) && !ResolveLibrary(host, job, lib)) return Fail("CPF9810", "Library " + lib + " not found.");
+  Library* where = nullptr;
+  Object* pgm = ResolveObject(host, job, lib, name, "*PGM", &where);
+  if (!pgm) return Fail("CPF9811", "Program " + name + " in library " + lib + " not found.");
+  CallContext ctx{host, job, name, {}};
+  if (const auto* parms = a.Get("PARM")) {
+    if (parms->size() > 255) return Fail("CPD0070", "More than 255 parameters on CALL.");
+    for (const auto& v : *parms) {
+      if (v.kind == ClValue::kList) return Fail("CPD0019", "List not allowed as a CALL parameter.");
+      std::string s = v.text;
+      // Character constants of up to 32 bytes arrive padded to 32, longer ones as they are.
+      if (v.kind == ClValue::kQuoted || !s.empty()) {
+        if (s.size() < 32) s.resize(32, ' ');
+      }
+      ctx.parms.push_back(std::move(s));
+    }
+  }
+  const std::string& routine = pgm->program()->routine;
+  std::string where_ = where ? where->name : lib;
+  job.log.push_back("CALL " + where_ + "/" + name);
+  if (routine == "*USER") return Ok("", "");   // a compiled user program: runs and ends normally
+  const Routine* r = FindRoutine(routine);
+  if (!r) {
+    std::string text = "MCH3601 unmonitored by " + name + " at statement 0000000100, instruction X'0000'.";
+    host.SendToQsysopr("CPA0701", job.number + "/" + job.user + "/" + job.name,
+                       "Function check. " + text + " Program " + where_ + "/" + name + " ended abnormally.");
+    return Fail("CPF9999", "Function check. " + text);
+  }
+  if (static_cast<int>(ctx.parms.size()) != r->parms)
+    return Fail("CPD0172", "Parameters passed on CALL do not match those required.");
+  return r->run(ctx);
+}
+
+}  // namespace
+
+std::string Trimmed(const std::string& s) {
+  std::size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return "";
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+Library* ResolveLibrary(Host& host, Job& job, const std::string& name) {
+  if (name == "QTEMP") return &job.qtemp;
+  if (name == "*CURLIB") return host.FindLibrary(job.curlib);
+  return host.FindLibrary(name);
+}
+
+Object* ResolveObject(Host& host, Job& job, const std::string& lib, const std::string& name, const std::string& type,
+                      Library** where) {
+  std::vector<std::string> libs = lib == "*LIBL" ? LibrarySearch(job) : std::vector<std::string>{lib};
+  for (const auto& l : libs) {
+    Library* L = ResolveLibrary(host, job, l);
+    if (!L) continue;
+    if (Object* o = L->Find(name, type)) {
+      if (where) *where = L;
+      return o;
+    }
+  }
+  return nullptr;
+}
+
+CmdResult RunCommand(Host& host, Job& job, const std::string& line) {
+  ClError ce;
+  auto cmd = ParseCl(line, ce);
+  job.log.push_back(line);
+  if (!cmd) return {false, {{ce.id, ce.text}, {"CPF0006", "Errors occurred in command."}}};
+  struct Def {
+    const char* name;
+    std::vector<std::string> keywords;
+  };
+  static const std::vector<Def> defs = {
+      {"CALL", {"PGM", "PARM"}},
+      {"CRTSAVF", {"FILE", "TEXT", "AUT"}},
+      {"CLRSAVF", {"FILE"}},
+      {"CHGJOB", {"JOB", "JOBPTY", "OUTPTY", "PRTTXT", "LOG", "LOGCLPGM", "INQMSGRPY", "CCSID"}},
+      {"ADDLIBLE", {"LIB", "POSITION"}},
+      {"RMVLIBLE", {"LIB"}},
+      {"CHGCURLIB", {"CURLIB"}},
+      {"CRTLIB", {"LIB", "TYPE", "TEXT"}},
+      {"SAVLIB", {"LIB", "DEV", "SAVF", "TGTRLS", "CLEAR", "DTACPR", "SPLFDTA"}},
+      {"SAVOBJ", {"OBJ", "LIB", "DEV", "OBJTYPE", "SAVF", "TGTRLS", "CLEAR", "DTACPR", "SPLFDTA"}},
+      {"RSTLIB", {"SAVLIB", "DEV", "SAVF", "MBROPT", "ALWOBJDIF", "RSTLIB", "SPLFDTA"}},
+      {"RSTOBJ", {"OBJ", "SAVLIB", "DEV", "OBJTYPE", "SAVF", "MBROPT", "ALWOBJDIF", "RSTLIB", "SPLFDTA"}},
+      {"SNDMSG", {"MSG", "TOUSR", "TOMSGQ"}},
+  };
+  const Def* def = nullptr;
+  for (const auto& d : defs)
+    if (cmd->name == d.name) def = &d;
+  if (!def) return Fail("CPD0030", "Command " + cmd->name + " in library *LIBL not found.");
+  auto a = BindCl(*cmd, def->keywords, ce);
+  if (!a) return {false, {{ce.id, ce.text}, {"CPF0001", "Error found on " + cmd->name + " command."}}};
+  const std::string& n = cmd->name;
+  if (n == "CALL") return Call(host, job, *a);
+  if (n == "CRTSAVF") return CrtSavf(host, job, *a);
+  if (n == "CLRSAVF") {
+    CmdResult err;
+    Object* s = FindSavf(host, job, a->Text("FILE"), err);
+    if (!s) return err;
+    s->savf()->blob.reset();
+    return Ok("CPC3701", "Save file " + s->name + " cleared.");
+  }
+  if (n == "CHGJOB") {
+    if (const auto* log = a->Get("LOG")) {
+      std::string v;
+      for (const auto& x : *log) v += (v.empty() ? "" : " ") + x.text;
+      job.logLevel = v;
+    }
+    return Ok("", "");
+  }
+  if (n == "ADDLIBLE" || n == "RMVLIBLE") {
+    std::string lib = a->Text("LIB");
+    if (!IsValidName(lib)) return Fail("CPD0078", "Value '" + lib + "' for parameter LIB not valid.");
+    auto it = std::find(job.userLibl.begin(), job.userLibl.end(), lib);
+    if (n == "RMVLIBLE") {
+      if (it == job.userLibl.end()) return Fail("CPF2104", "Library " + lib + " not removed from the library list.");
+      job.userLibl.erase(it);
+      return Ok("", "");
+    }
+    if (!ResolveLibrary(host, job, lib)) return Fail("CPF2110", "Library " + lib + " not found.");
+    if (it != job.userLibl.end() || lib == "QTEMP") return Fail("CPF2103", "Library " + lib + " already exists in library list.");
+    if (a->Text("POSITION") == "*LAST") job.userLibl.push_back(lib);
+    else job.userLibl.insert(job.userLibl.begin(), lib);
+    return Ok("", "");
+  }
+  if (n == "CHGCURLIB") {
+    std::string lib = a->Text("CURLIB");
+    if (!ResolveLibrary(host, job, lib)) return Fail("CPF2110", "Library " + lib + " not found.");
+    job.curlib = lib;
+    return Ok("", "");
+  }
+  if (n == "CRTLIB") {
+    std::string lib = a->Text("LIB");
+    if (!IsValidName(lib) || lib == "QTEMP") return Fail("CPD0078", "Value '" + lib + "' for parameter LIB not valid.");
+    if (host.FindLibrary(lib)) return Fail("CPF2111", "Library " + lib + " already exists.");
+    host.libraries[lib] = Library{lib, Trimmed(a->Text("TEXT")), {}};
+    host.dirty = true;
+    return Ok("CPC2102", "Library " + lib + " created.");
+  }
+  if (n == "SAVLIB") return SavLib(host, job, *a);
+  if (n == "SAVOBJ") return SavObj(host, job, *a);
+  if (n == "RSTLIB") return Rst(host, job, *a, true);
+  if (n == "RSTOBJ") return Rst(host, job, *a, false);
+  if (n == "SNDMSG") {
+    host.SendToQsysopr("", job.user, a->Text("MSG"));
+    return Ok("", "");
+  }
+  return Fail("CPD0030", "Command " + n + " in library *LIBL not found.");
+}
+
+CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& savf, const std::string& release) {
+  Library* l = ResolveLibrary(host, job, lib);
+  if (!l) return Fail("CPF3781", "Library " + lib + " not found.");
+  if (lib == "QTEMP" || lib == "QSYS") return Fail("CPF3738", "Library " + lib + " cannot be saved.");
+  SaveImage img{"LIB", lib, 0, release, Now(), ""};
+  img.payload = "LIB " + lib + " TEXT(" + Quote(l->text) + ")\n";
+  for (const auto& [key, o] : l->objects) {
+    if (&o == &savf) continue;   // a save file never holds itself
+    img.payload += DumpObject(o, false);
+    ++img.objects;
+  }
+  auto blob = host.blobs.FromBytes(BuildImage(img));
+  if (!blob) return Fail("CPF3782", "Save file " + savf.name + " could not be written.");
+  savf.savf()->blob = std::move(blob);
+  host.dirty = true;
+  return Ok("CPC3722", std::to_string(img.objects) + " objects saved from library " + lib + ".");
+}
+
+CmdResult SaveObjectsTo(Host& host, Job& job, const std::string& lib, const std::vector<std::string>& names,
+                        const std::vector<std::string>& types, Object& savf, const std::string& release) {
+  Library* l = ResolveLibrary(host, job, lib);
+  if (!l) return Fail("CPF3781", "Library " + lib + " not found.");
+  SaveImage img{"OBJ", lib, 0, release, Now(), ""};
+  img.payload = "LIB " + lib + " TEXT(" + Quote(l->text) + ")\n";
+  for (const auto& [key, o] : l->objects) {
+    if (&o == &savf) continue;
+    bool nameOk = false, typeOk = false;
+    for (const auto& n : names) {
+      if (n == "*ALL" || n == o.name) nameOk = true;
+      else if (n.size() > 1 && n.back() == '*' && o.name.compare(0, n.size() - 1, n, 0, n.size() - 1) == 0) nameOk = true;
+    }
+    for (const auto& t : types) typeOk = typeOk || t == "*ALL" || t == o.type;
+    if (!nameOk || !typeOk) continue;
+    img.payload += DumpObject(o, false);
+    ++img.objects;
+  }
+  if (img.objects == 0) return Fail("CPF3770", "No objects saved or restored for library " + lib + ".");
+  auto blob = host.blobs.FromBytes(BuildImage(img));
+  if (!blob) return Fail("CPF3782", "Save file " + savf.name + " could not be written.");
+  savf.savf()->blob = std::move(blob);
+  host.dirty = true;
+  return Ok("CPC3722", std::to_string(img.objects) + " objects saved from library " + lib + ".");
+}
+
+CmdResult RestoreFrom(Host& host, Job& job, const std::string& savlib, Object& savf, const std::string& rstlib,
+                      const RestoreOptions& opt) {
+  auto blob = savf.savf()->blob;
+  SaveImage img;
+  std::string why;
+  if (!blob || !ReadImage(blob->path, blob->size, true, img, why))
+    return Fail("CPF3782", "File " + savf.name + " not a save file or contains no data: " + (blob ? why : "the save file is empty") + ".");
+  if (img.library != savlib) return Fail("CPF3780", "Specified file for library " + savlib + " not found.");
+  if (opt.wholeLibrary && img.kind != "LIB") return Fail("CPF3780", "Specified file for library " + savlib + " not found.");
+  SeedData data;
+  // Save files inside the image become blobs of their own.
+  if (!ParseSeed(img.payload, data, why, &host.blobs) || data.libraries.size() != 1)
+    return Fail("CPF3743", "File cannot be restored, displayed, or listed: " + why + ".");
+  Library* target = ResolveLibrary(host, job, rstlib);
+  if (!target) {
+    if (!opt.wholeLibrary) return Fail("CPF3748", "Library " + rstlib + " not found.");
+    host.libraries[rstlib] = Library{rstlib, data.libraries.front().text, {}};
+    target = &host.libraries[rstlib];
+  }
+  int restored = 0, failed = 0;
+  for (auto& [key, o] : data.libraries.front().objects) {
+    if (!opt.wholeLibrary) {
+      bool wanted = false;
+      for (const auto& n : opt.objects) wanted = wanted || n == "*ALL" || n == o.name;
+      if (!wanted) continue;
+    }
+    Object* old = target->Find(o.name, o.type);
+    PhysicalFile* nf = o.file();
+    if (old && nf && old->file()) {
+      PhysicalFile* of = old->file();
+      bool differs = of->rcdlen != nf->rcdlen || of->source != nf->source;
+      if (differs && opt.alwobjdif != "*ALL") {
+        ++failed;
+        continue;
+      }
+      if (!differs && opt.mbropt != "*ALL") {
+        // Members merge into the existing file as MBROPT says.
+        bool ok = true;
+        for (auto& m : nf->members) {
+          bool exists = of->FindMember(m.name) != nullptr;
+          if ((opt.mbropt == "*NEW" && exists) || (opt.mbropt == "*OLD" && !exists)) continue;
+          if (opt.mbropt == "*MATCH" && nf->members.size() != of->members.size()) ok = false;
+        }
+        if (!ok) {
+          ++failed;
+          continue;
+        }
+        for (auto& m : nf->members) {
+          Member* em = of->FindMember(m.name);
+          if ((opt.mbropt == "*NEW" && em) || (opt.mbropt == "*OLD" && !em)) continue;
+          if (em) *em = m;
+          else of->members.push_back(m);
+        }
+        ++restored;
+        continue;
+      }
+      if (!differs) {
+        // MBROPT(*ALL): the saved members replace theirs; members only on this system stay.
+        for (auto& m : nf->members) {
+          if (Member* em = of->FindMember(m.name)) *em = m;
+          else of->members.push_back(m);
+        }
+        old->text = o.text;
+        ++restored;
+        continue;
+      }
+    }
+    if (old && o.outq() && old->outq()) {
+      for (auto& s : o.outq()->files) {
+        bool dup = false;
+        for (auto& e : old->outq()->files)
+          dup = dup || (e.jobNumber == s.jobNumber && e.file == s.file && e.number == s.number);
+        if (!dup) old->outq()->files.push_back(s);
+      }
+      ++restored;
+      continue;
+    }
+    target->Put(std::move(o));
+    ++restored;
+  }
+  host.dirty = true;
+  if (failed)
+    return Fail("CPF3773", std::to_string(restored) + " objects restored. " + std::to_string(failed) +
+                               " objects not restored to " + rstlib + ".");
+  return Ok("CPC3703", std::to_string(restored) + " objects restored from " + savlib + " to " + rstlib + ".");
+}
+
+void WriteReply(Job& job, const std::string& program, int statusPos, const std::string& status,
+                const std::string& count, const std::string& detail) {
+  // Character positions, not bytes: the client counts characters after decoding.
+  std::u32string line;
+  auto put = [&](std::size_t pos, const std::string& utf8, std::size_t width) {
+    std::u32string u;
+    for (std::size_t i = 0; i < utf8.size();) {
+      unsigned char c = static_cast<unsigned char>(utf8[i]);
+      int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+      char32_t cp = n == 1 ? c : c & (0xFF >> (n + 1));
+      for (int k = 1; k < n && i + static_cast<std::size_t>(k) < utf8.size(); ++k)
+        cp = cp << 6 | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
+      u.push_back(cp);
+      i += static_cast<std::size_t>(n);
+    }
+    u.resize(std::min(u.size(), width));
+    if (line.size() < pos - 1 + width) line.resize(pos - 1 + width, U' ');
+    line.replace(pos - 1, u.size(), u);
+  };
+  std::string stamp = program;
+  stamp.resize(10, ' ');
+  stamp += job.number;
+  put(1, stamp, static_cast<std::size_t>(statusPos - 1));
+  put(static_cast<std::size_t>(statusPos), status, 6);
+  if (!count.empty()) put(static_cast<std::size_t>(statusPos + 2), count, 5);
+  put(41, detail, 50);
+  std::string utf8;
+  for (char32_t cp : line) {
+    if (cp < 0x80) utf8.push_back(static_cast<char>(cp));
+    else if (cp < 0x800) { utf8.push_back(static_cast<char>(0xC0 | cp >> 6)); utf8.push_back(static_cast<char>(0x80 | (cp & 0x3F))); }
+    else if (cp < 0x10000) { utf8.push_back(static_cast<char>(0xE0 | cp >> 12)); utf8.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F))); utf8.push_back(static_cast<char>(0x80 | (cp & 0x3F))); }
+    else { utf8.push_back(static_cast<char>(0xF0 | cp >> 18)); utf8.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F))); utf8.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F))); utf8.push_back(static_cast<char>(0x80 | (cp & 0x3F))); }
+  }
+  // The reply file is tagged with a Japanese CCSID so that kanji text survives TYPE C 943.
+  Object o = MakeDataFile("FTPTEXT", 256, 5035, "Reply of " + program);
+  PhysicalFile* f = o.file();
+  std::string rec = FromUtf8(utf8, f->ccsid);
+  auto fit = FitRecord(rec, 256);
+  rec = fit ? *fit : rec.substr(0, 256);
+  f->members.push_back({"FTPTEXT", "", "", std::make_shared<const std::string>(rec), Now()});
+  job.qtemp.Put(std::move(o));
+}
+
+}  // namespace hostsim

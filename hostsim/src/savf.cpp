@@ -1,0 +1,72 @@
+#include "hostsim/src/savf.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+
+namespace hostsim {
+namespace {
+const char kMagic[] = "HOSTSIM-SAVF-1\n";
+}
+
+std::string BuildImage(const SaveImage& img) {
+  std::ostringstream h;
+  h << kMagic << "KIND=" << img.kind << "\nLIB=" << img.library << "\nOBJECTS=" << img.objects
+    << "\nTGTRLS=" << img.release << "\nSAVED=" << img.saved << "\nPAYLOAD=" << img.payload.size() << "\n";
+  std::string out = h.str();
+  out.resize(kSavfRecord, '\0');
+  out += img.payload;
+  out.resize((out.size() + kSavfRecord - 1) / kSavfRecord * kSavfRecord, '\0');
+  return out;
+}
+
+bool ReadImage(const std::string& path, std::uint64_t size, bool full, SaveImage& img, std::string& err) {
+  if (size == 0) {
+    err = "the save file is empty";
+    return false;
+  }
+  if (size % kSavfRecord != 0 || size < kSavfRecord) {
+    err = "the data is not a save-file image";
+    return false;
+  }
+  std::unique_ptr<FILE, int (*)(FILE*)> fp(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!fp) {
+    err = "the save file cannot be read";
+    return false;
+  }
+  std::string head(kSavfRecord, '\0');
+  if (std::fread(head.data(), 1, kSavfRecord, fp.get()) != kSavfRecord || head.compare(0, sizeof kMagic - 1, kMagic) != 0) {
+    err = "the data is not a save-file image";
+    return false;
+  }
+  head.resize(head.find('\0') == std::string::npos ? head.size() : head.find('\0'));
+  std::istringstream in(head.substr(sizeof kMagic - 1));
+  std::string line;
+  std::uint64_t payload = UINT64_MAX;
+  while (std::getline(in, line)) {
+    auto eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string k = line.substr(0, eq), v = line.substr(eq + 1);
+    if (k == "KIND") img.kind = v;
+    else if (k == "LIB") img.library = v;
+    else if (k == "OBJECTS") img.objects = std::atoi(v.c_str());
+    else if (k == "TGTRLS") img.release = v;
+    else if (k == "SAVED") img.saved = std::atoll(v.c_str());
+    else if (k == "PAYLOAD") payload = std::strtoull(v.c_str(), nullptr, 10);
+  }
+  if ((img.kind != "LIB" && img.kind != "OBJ") || img.library.empty() || payload > size - kSavfRecord) {
+    err = "the save-file header is damaged";
+    return false;
+  }
+  if (full) {
+    img.payload.resize(payload);
+    if (payload && std::fread(img.payload.data(), 1, payload, fp.get()) != payload) {
+      err = "the save file is truncated";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,28 @@
+// Save-file images in the simulator's own format: a 528-byte header record
+// ("HOSTSIM-SAVF-1", then KEY=VALUE lines) followed by the saved objects in the
+// seed format with exact records, padded with zeros to a multiple of 528 bytes.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "hostsim/src/store.h"
+
+namespace hostsim {
+
+constexpr std::size_t kSavfRecord = 528;
+
+struct SaveImage {
+  std::string kind;      // LIB (SAVLIB) or OBJ (SAVOBJ)
+  std::string library;   // the library the objects were saved from
+  int objects = 0;
+  std::string release = "V7R3M0";
+  std::int64_t saved = 0;
+  std::string payload;   // seed-format text
+};
+
+std::string BuildImage(const SaveImage& img);
+// Checks the header of an image of `size` bytes; reads the whole image when
+// `full` is set. Returns false with a reason when the bytes are not an image.
+bool ReadImage(const std::string& path, std::uint64_t size, bool full, SaveImage& img, std::string& err);
+
+}  // namespace hostsim

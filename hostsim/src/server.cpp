@@ -1,0 +1,927 @@
+#include "hostsim/src/server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/sendfile.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <thread>
+
+#include "common/cp932.h"
+#include "hostsim/src/ccsid.h"
+#include "hostsim/src/cl.h"
+#include "hostsim/src/commands.h"
+#include "hostsim/src/savf.h"
+
+namespace hostsim {
+namespace {
+
+constexpr std::size_t kChunk = 256 * 1024;
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+bool SendAll(int fd, const char* p, std::size_t n) {
+  while (n > 0) {
+    ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += w;
+    n -= static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+// What a file name of RETR, STOR or LIST designates.
+struct Target {
+  std::string lib, file, mbr;   // mbr empty: the file itself (save file, or member = file name)
+  bool mbrGiven = false;
+};
+
+class Session {
+ public:
+  Session(Server& s, int fd) : srv_(s), host_(s.host()), opt_(s.options()), fd_(fd) {}
+  ~Session() {
+    CloseData();
+    ::close(fd_);
+  }
+  void Run();
+
+ private:
+  // Replies.
+  void Reply(int code, const std::string& text) { Lines(code, {text}); }
+  void Lines(int code, const std::vector<std::string>& lines) {
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      std::string t = opt_.upperReplies ? Upper(lines[i]) : lines[i];
+      out += std::to_string(code) + (i + 1 < lines.size() ? "-" : " ") + t + "\r\n";
+    }
+    if (!SendAll(fd_, out.data(), out.size())) alive_ = false;
+  }
+
+  bool ReadLine(std::string& line);
+  void Dispatch(const std::string& verb, const std::string& arg);
+  bool NeedLogon();
+
+  // Data connections.
+  void CloseData() {
+    if (pasvFd_ >= 0) ::close(pasvFd_);
+    pasvFd_ = -1;
+    portSet_ = false;
+  }
+  int OpenData();
+  bool ControlGone();
+
+  // Names.
+  bool ParseTarget(const std::string& arg, Target& t, bool forList);
+  bool NoteFirstPath(const std::string& arg);
+  std::string CurrentDir() const;
+
+  void Cwd(const std::string& arg);
+  void Pasv(bool extended);
+  void Port(const std::string& arg);
+  void Type(const std::string& arg);
+  void Site(const std::string& arg);
+  void Retr(const std::string& arg);
+  void Stor(const std::string& arg);
+  void List(const std::string& arg, bool names);
+  void Rcmd(const std::string& arg);
+  void Pass(const std::string& arg);
+
+  int TextCcsid() const { return type_ == 'A' ? host_.asciiCcsid : type_ == 'C' ? ccsid_ : 0; }
+
+  Server& srv_;
+  Host& host_;
+  const ServerOptions& opt_;
+  int fd_;
+  bool alive_ = true;
+  std::string buf_;
+  std::string user_;
+  bool loggedOn_ = false;
+  char type_ = 'A';     // A, C (ccsid_), E, I
+  int ccsid_ = 0;
+  int namefmt_ = 0;
+  bool firstPathSeen_ = false;
+  bool trim_ = true;
+  bool inLibFs_ = true;   // NAMEFMT 1 working directory under /QSYS.LIB
+  bool atQsysLib_ = false;
+  int pasvFd_ = -1;
+  bool portSet_ = false;
+  sockaddr_in portAddr_{};
+  std::unique_ptr<Job> job_;
+};
+
+bool Session::ReadLine(std::string& line) {
+  for (;;) {
+    auto nl = buf_.find('\n');
+    if (nl != std::string::npos) {
+      line = buf_.substr(0, nl);
+      buf_.erase(0, nl + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.size() > opt_.maxLine) {
+        Reply(500, "Subcommand line too long.");
+        line.clear();
+        continue;
+      }
+      return true;
+    }
+    if (buf_.size() > opt_.maxLine) {
+      // Keep discarding until the end of the over-long line.
+      Reply(500, "Subcommand line too long.");
+      for (;;) {
+        char tmp[4096];
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, opt_.idleSeconds * 1000) <= 0) return false;
+        ssize_t n = ::recv(fd_, tmp, sizeof tmp, 0);
+        if (n <= 0) return false;
+        std::string_view v(tmp, static_cast<std::size_t>(n));
+        auto e = v.find('\n');
+        if (e != std::string_view::npos) {
+          buf_.assign(v.substr(e + 1));
+          break;
+        }
+      }
+      continue;
+    }
+    pollfd p{fd_, POLLIN, 0};
+    int r = ::poll(&p, 1, opt_.idleSeconds * 1000);
+    if (r == 0) {
+      Reply(421, "Connection closed; idle time limit exceeded.");
+      return false;
+    }
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    char tmp[4096];
+    ssize_t n = ::recv(fd_, tmp, sizeof tmp, 0);
+    if (n <= 0) return false;
+    buf_.append(tmp, static_cast<std::size_t>(n));
+  }
+}
+
+void Session::Run() {
+  Lines(220, {"QTCP at " + opt_.systemName + ".", "Connection will close if idle more than 5 minutes."});
+  std::string line;
+  while (alive_ && ReadLine(line)) {
+    if (line.find('\0') != std::string::npos) {
+      Reply(501, "Subcommand not valid: it contains a null character.");
+      continue;
+    }
+    std::size_t sp = line.find(' ');
+    std::string verb = Upper(line.substr(0, sp));
+    std::string arg = sp == std::string::npos ? "" : line.substr(sp + 1);
+    while (!verb.empty() && verb.back() == ' ') verb.pop_back();
+    if (verb == "QUIT") {
+      Reply(221, "QUIT subcommand received.");
+      break;
+    }
+    Dispatch(verb, arg);
+  }
+}
+
+bool Session::NeedLogon() {
+  if (loggedOn_) return false;
+  Reply(530, "Log on with USER and PASS first.");
+  return true;
+}
+
+void Session::Dispatch(const std::string& verb, const std::string& arg) {
+  if (verb == "USER") {
+    std::string u = Upper(arg);
+    while (!u.empty() && u.back() == ' ') u.pop_back();
+    if (loggedOn_) {
+      loggedOn_ = false;
+      job_.reset();
+    }
+    user_ = u;
+    Reply(331, "Enter password.");
+    return;
+  }
+  if (verb == "PASS") return Pass(arg);
+  if (verb == "OPTS") return Reply(501, "OPTS unsuccessful; specified subcommand not recognized.");
+  if (verb == "FEAT")
+    return Lines(211, {"Feature listing follows:", "AUTH TLS", "PBSZ", "PROT", "End of feature listing."});
+  if (verb == "NOOP") return Reply(250, "NOOP subcommand successful.");
+  if (verb == "HELP") return Lines(214, {"The following subcommands are recognized:",
+                                          "USER PASS SYST TYPE SITE CWD PWD PASV EPSV PORT RETR STOR LIST NLST RCMD NOOP QUIT",
+                                          "Help completed."});
+  if (verb == "SYST") {
+    if (NeedLogon()) return;
+    return Reply(215, " OS/400 is the remote operating system. The TCP/IP version is \"V7R3M0\".");
+  }
+  static const char* const known[] = {"TYPE", "SITE", "CWD", "XCWD", "CDUP", "PWD", "XPWD", "PASV", "EPSV", "PORT",
+                                      "RETR", "STOR", "LIST", "NLST", "RCMD", "MODE", "STRU", "ABOR", "APPE",
+                                      "DELE", "MKD", "RMD", "RNFR", "RNTO", "SIZE", "MDTM", "STOU", "REIN", "ADDM",
+                                      "ADDV", "CRTL", "CRTP", "CRTS", "DLTF", "DLTL", "AUTH", "PBSZ", "PROT", "CCC",
+                                      "ACCT", "ALLO", "EPRT", "SMNT", "STAT", "DBUG"};
+  bool isKnown = false;
+  for (const char* k : known) isKnown = isKnown || verb == k;
+  if (!isKnown) return Reply(500, "Subcommand " + verb.substr(0, 16) + " not valid.");
+  if (NeedLogon()) return;
+  if (verb == "TYPE") return Type(arg);
+  if (verb == "SITE") return Site(arg);
+  if (verb == "CWD" || verb == "XCWD") return Cwd(arg);
+  if (verb == "CDUP") return Cwd("..");
+  if (verb == "PWD" || verb == "XPWD") return Reply(257, "\"" + CurrentDir() + "\" is current " +
+                                                      (namefmt_ == 1 && atQsysLib_ ? "library." : namefmt_ == 1 && !inLibFs_ ? "directory." : "library."));
+  if (verb == "PASV") return Pasv(false);
+  if (verb == "EPSV") return Pasv(true);
+  if (verb == "PORT") return Port(arg);
+  if (verb == "RETR") return Retr(arg);
+  if (verb == "STOR") return Stor(arg);
+  if (verb == "LIST") return List(arg, false);
+  if (verb == "NLST") return List(arg, true);
+  if (verb == "RCMD") return Rcmd(arg);
+  if (verb == "MODE") return Upper(arg) == "S" ? Reply(200, "Data transfer mode is stream.") : Reply(504, "Data transfer mode not supported.");
+  if (verb == "STRU") return Upper(arg) == "F" ? Reply(200, "Data structure is file.") : Reply(504, "Data structure not supported.");
+  if (verb == "ABOR") return Reply(226, "ABOR subcommand successful; no transfer in progress.");
+  Reply(502, "Subcommand " + verb + " not supported by this server.");
+}
+
+void Session::Pass(const std::string& arg) {
+  if (user_.empty()) return Reply(503, "Send USER first.");
+  bool ok = false;
+  {
+    std::lock_guard lock(host_.mu);
+    auto it = host_.users.find(user_);
+    if (it != host_.users.end() && !it->second.disabled) {
+      if (it->second.password == arg || Upper(it->second.password) == Upper(arg)) {
+        ok = true;
+        it->second.failures = 0;
+      } else if (++it->second.failures >= opt_.maxSignOnFailures) {
+        it->second.disabled = true;   // as the system value for sign-on attempts does
+        host_.dirty = true;
+      }
+    }
+    if (ok) {
+      job_ = std::make_unique<Job>();
+      std::uint32_t n = host_.nextJob++;
+      job_->number = std::to_string(n);
+      char name[16];
+      std::snprintf(name, sizeof name, "QTFTP%05u", n % 100000);
+      job_->name = name;
+      job_->user = user_;
+      if (!host_.FindLibrary("QGPL")) job_->curlib = "QSYS";
+    }
+  }
+  if (!ok) return Reply(530, "Log on attempt by user " + user_ + " rejected.");
+  loggedOn_ = true;
+  Reply(230, user_ + " logged on.");
+}
+
+std::string Session::CurrentDir() const {
+  if (namefmt_ == 0) return job_->curlib;
+  if (atQsysLib_) return "/QSYS.LIB";
+  return "/QSYS.LIB/" + job_->curlib + ".LIB";
+}
+
+bool Session::NoteFirstPath(const std::string& arg) {
+  bool first = !firstPathSeen_;
+  firstPathSeen_ = true;
+  if (first && !arg.empty() && (arg[0] == '/' || arg[0] == '~') && namefmt_ == 0) {
+    namefmt_ = 1;
+    return true;
+  }
+  return false;
+}
+
+// Components of a NAMEFMT 1 path under /QSYS.LIB: X.LIB, Y.FILE or Y.SAVF, Z.MBR.
+bool SplitPath(const std::string& path, std::vector<std::string>& parts) {
+  std::string cur;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '/') {
+      if (cur == "..") {
+        if (parts.empty()) return false;
+        parts.pop_back();
+      } else if (!cur.empty() && cur != ".") {
+        parts.push_back(cur);
+      }
+      cur.clear();
+    } else {
+      cur.push_back(path[i]);
+    }
+  }
+  return true;
+}
+
+bool Suffix(const std::string& comp, const std::string& suf, std::string& name) {
+  if (comp.size() <= suf.size() || comp.compare(comp.size() - suf.size(), suf.size(), suf) != 0) return false;
+  name = comp.substr(0, comp.size() - suf.size());
+  return IsValidName(name);
+}
+
+bool Session::ParseTarget(const std::string& argIn, Target& t, bool forList) {
+  std::string arg = Upper(argIn);
+  while (!arg.empty() && arg.back() == ' ') arg.pop_back();
+  if (arg.size() >= 2 && arg.front() == '"' && arg.back() == '"') arg = arg.substr(1, arg.size() - 2);
+  bool slash = !arg.empty() && arg[0] == '/';
+  if (!forList) NoteFirstPath(arg);
+  if (namefmt_ == 0) {
+    if (slash) {
+      Reply(501, "File must be specified by library/file.member.");
+      return false;
+    }
+    std::string rest = arg;
+    t.lib = job_->curlib;
+    auto s = arg.find('/');
+    if (s != std::string::npos) {
+      t.lib = arg.substr(0, s);
+      rest = arg.substr(s + 1);
+    }
+    auto d = rest.find('.');
+    t.file = rest.substr(0, d);
+    if (d != std::string::npos) {
+      t.mbr = rest.substr(d + 1);
+      t.mbrGiven = true;
+    }
+    if (forList && rest.empty()) t.file.clear();
+    bool ok = IsValidName(t.lib) && (t.file.empty() ? forList : IsValidName(t.file)) &&
+              (!t.mbrGiven || IsValidName(t.mbr));
+    if (!ok) {
+      Reply(501, "File must be specified by library/file.member.");
+      return false;
+    }
+    return true;
+  }
+  std::vector<std::string> parts;
+  if (!slash) {
+    parts.push_back("QSYS.LIB");
+    if (!atQsysLib_) parts.push_back(job_->curlib + ".LIB");
+  }
+  if (!SplitPath(arg, parts) || parts.empty() || parts[0] != "QSYS.LIB" || parts.size() > 4) {
+    Reply(550, "Path does not exist: " + argIn.substr(0, 200));
+    return false;
+  }
+  std::size_t i = 1;
+  t.lib = "QSYS";
+  if (parts.size() > 1 && Suffix(parts[1], ".LIB", t.lib)) i = 2;
+  if (i < parts.size()) {
+    if (!Suffix(parts[i], ".FILE", t.file) && !Suffix(parts[i], ".SAVF", t.file)) {
+      Reply(550, "Path does not exist: " + argIn.substr(0, 200));
+      return false;
+    }
+    ++i;
+  }
+  if (i < parts.size()) {
+    if (!Suffix(parts[i], ".MBR", t.mbr)) {
+      Reply(550, "Path does not exist: " + argIn.substr(0, 200));
+      return false;
+    }
+    t.mbrGiven = true;
+    ++i;
+  }
+  if (i != parts.size() || (t.file.empty() && !forList)) {
+    Reply(550, "Path does not exist: " + argIn.substr(0, 200));
+    return false;
+  }
+  return true;
+}
+
+void Session::Cwd(const std::string& argIn) {
+  std::string arg = Upper(argIn);
+  while (!arg.empty() && arg.back() == ' ') arg.pop_back();
+  bool switched = NoteFirstPath(arg);
+  std::vector<std::string> pre;
+  if (switched) pre.push_back("NAMEFMT set to 1.");
+  auto done = [&](const std::string& text) {
+    pre.push_back(text);
+    Lines(250, pre);
+  };
+  if (namefmt_ == 0) {
+    if (!arg.empty() && arg[0] == '/') return Reply(501, "File must be specified by library/file.member.");
+    std::lock_guard lock(host_.mu);
+    if (!IsValidName(arg) || !ResolveLibrary(host_, *job_, arg)) return Reply(550, "Specified library " + arg.substr(0, 200) + " does not exist or cannot be accessed.");
+    job_->curlib = arg;
+    return done("\"" + arg + "\" is current library.");
+  }
+  std::vector<std::string> parts;
+  if (arg.empty() || arg[0] != '/') {
+    parts.push_back("QSYS.LIB");
+    if (!atQsysLib_) parts.push_back(job_->curlib + ".LIB");
+  }
+  if (!SplitPath(arg, parts) || parts.empty() || parts[0] != "QSYS.LIB" || parts.size() > 2)
+    return Reply(550, "Specified directory does not exist or cannot be accessed: " + argIn.substr(0, 200));
+  if (parts.size() == 1) {
+    atQsysLib_ = true;
+    job_->curlib = "QSYS";
+    return done("\"/QSYS.LIB\" is current library.");
+  }
+  std::string lib;
+  std::lock_guard lock(host_.mu);
+  if (!Suffix(parts[1], ".LIB", lib) || !ResolveLibrary(host_, *job_, lib))
+    return Reply(550, "Specified directory does not exist or cannot be accessed: " + argIn.substr(0, 200));
+  atQsysLib_ = false;
+  job_->curlib = lib;
+  done("\"/QSYS.LIB/" + lib + ".LIB\" is current library.");
+}
+
+void Session::Type(const std::string& argIn) {
+  std::string a = Upper(argIn);
+  std::vector<std::string> w;
+  std::size_t i = 0;
+  while (i < a.size()) {
+    while (i < a.size() && a[i] == ' ') ++i;
+    std::size_t b = i;
+    while (i < a.size() && a[i] != ' ') ++i;
+    if (i > b) w.push_back(a.substr(b, i - b));
+  }
+  if (w.empty()) return Reply(501, "TYPE subcommand requires a parameter.");
+  if (w[0] == "A" && (w.size() == 1 || w[1] == "N")) {
+    type_ = 'A';
+    return Reply(200, "Representation type is ASCII nonprint.");
+  }
+  if ((w[0] == "I" && w.size() == 1) || (w[0] == "L" && w.size() == 2 && w[1] == "8")) {
+    type_ = 'I';
+    return Reply(200, "Representation type is binary IMAGE.");
+  }
+  if (w[0] == "E" && (w.size() == 1 || w[1] == "N")) {
+    type_ = 'E';
+    return Reply(200, "Representation type is EBCDIC nonprint.");
+  }
+  if (w[0] == "C" && w.size() == 2) {
+    char* end = nullptr;
+    long n = std::strtol(w[1].c_str(), &end, 10);
+    if (*end != '\0' || n <= 0 || n > 65534 || IconvName(static_cast<int>(n)).empty())
+      return Reply(501, "CCSID " + w[1].substr(0, 10) + " not valid or not installed.");
+    type_ = 'C';
+    ccsid_ = static_cast<int>(n);
+    return Reply(200, "Representation type is CCSID " + std::to_string(n) + ".");
+  }
+  Reply(504, "Representation type " + argIn.substr(0, 20) + " not supported.");
+}
+
+void Session::Site(const std::string& argIn) {
+  std::string a = Upper(argIn);
+  std::string key = a.substr(0, a.find(' '));
+  std::string val = a.find(' ') == std::string::npos ? "" : Trimmed(a.substr(a.find(' ') + 1));
+  if (key == "NAMEFMT") {
+    if (val == "0" || val == "1") {
+      if (val == "0" && namefmt_ == 1 && !inLibFs_) return Reply(501, "Naming format 0 requires a library as the current directory.");
+      namefmt_ = val[0] - '0';
+    } else if (!val.empty()) {
+      return Reply(501, "Naming format " + val.substr(0, 10) + " not valid.");
+    }
+    return Reply(250, " Now using naming format \"" + std::to_string(namefmt_) + "\".");
+  }
+  if (key == "TRIM") {
+    if (val == "0" || val == "1" || val == "2") trim_ = val != "0";
+    else if (!val.empty()) return Reply(501, "Trim option " + val.substr(0, 10) + " not valid.");
+    return Reply(250, "Trim option is now " + std::string(trim_ ? "1" : "0") + ".");
+  }
+  if (key == "LISTFMT") return Reply(250, " Now using list format \"0\".");
+  if (key == "CRTCCSID") return Reply(250, "Create CCSID is " + std::to_string(host_.japaneseCcsid) + ".");
+  Reply(501, "SITE parameter " + key.substr(0, 16) + " not valid.");
+}
+
+void Session::Pasv(bool extended) {
+  CloseData();
+  sockaddr_in local{};
+  socklen_t len = sizeof local;
+  ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &len);
+  int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  local.sin_port = 0;
+  if (s < 0 || ::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 || ::listen(s, 1) != 0) {
+    if (s >= 0) ::close(s);
+    return Reply(425, "Not able to open data connection.");
+  }
+  len = sizeof local;
+  ::getsockname(s, reinterpret_cast<sockaddr*>(&local), &len);
+  pasvFd_ = s;
+  unsigned port = ntohs(local.sin_port);
+  if (extended) {
+    char d = opt_.epsvDelimiter;
+    return Reply(229, std::string("Entering Extended Passive Mode (") + d + d + d + std::to_string(port) + d + ").");
+  }
+  unsigned char* ip = reinterpret_cast<unsigned char*>(&local.sin_addr);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "(%u,%u,%u,%u,%u,%u).", ip[0], ip[1], ip[2], ip[3], port >> 8, port & 255);
+  Reply(227, std::string("Entering Passive Mode ") + buf);
+}
+
+void Session::Port(const std::string& arg) {
+  CloseData();
+  unsigned v[6];
+  char extra;
+  if (std::sscanf(arg.c_str(), "%u,%u,%u,%u,%u,%u%c", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &extra) != 6)
+    return Reply(501, "PORT subcommand parameter not valid.");
+  for (unsigned x : v)
+    if (x > 255) return Reply(501, "PORT subcommand parameter not valid.");
+  sockaddr_in peer{};
+  socklen_t len = sizeof peer;
+  ::getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &len);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(v[0] << 24 | v[1] << 16 | v[2] << 8 | v[3]);
+  a.sin_port = htons(static_cast<uint16_t>(v[4] << 8 | v[5]));
+  // Data goes only to the client's own address: no third-party transfers.
+  if (a.sin_addr.s_addr != peer.sin_addr.s_addr || ntohs(a.sin_port) < 1024)
+    return Reply(501, "PORT subcommand address not allowed.");
+  portAddr_ = a;
+  portSet_ = true;
+  Reply(200, "PORT subcommand request successful.");
+}
+
+int Session::OpenData() {
+  int fd = -1;
+  if (pasvFd_ >= 0) {
+    pollfd p{pasvFd_, POLLIN, 0};
+    if (::poll(&p, 1, opt_.dataTimeoutSeconds * 1000) == 1) fd = ::accept4(pasvFd_, nullptr, nullptr, SOCK_CLOEXEC);
+  } else if (portSet_) {
+    fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&portAddr_), sizeof portAddr_) != 0) {
+      ::close(fd);
+      fd = -1;
+    }
+  }
+  CloseData();
+  if (fd >= 0) {
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    timeval tv{opt_.idleSeconds, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+  }
+  return fd;
+}
+
+// A client that vanished mid-transfer has closed its control connection too.
+bool Session::ControlGone() {
+  char c;
+  ssize_t n = ::recv(fd_, &c, 1, MSG_PEEK | MSG_DONTWAIT);
+  return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+}
+
+// Resolves a member target under the lock; writes the refusal and returns false.
+struct Snapshot {
+  bool savf = false;
+  std::shared_ptr<const Blob> blob;
+  std::shared_ptr<const std::string> data;
+  int rcdlen = 0, ccsid = 0;
+  bool source = false;
+};
+
+void Session::Retr(const std::string& arg) {
+  Target t;
+  if (!ParseTarget(arg, t, false)) return;
+  Snapshot s;
+  {
+    std::lock_guard lock(host_.mu);
+    Library* l = ResolveLibrary(host_, *job_, t.lib);
+    if (!l) return Lines(550, {"Specified library " + t.lib + " not found.", "Library " + t.lib + " not found."});
+    Object* o = l->FindFile(t.file);
+    if (!o) return Reply(550, "File " + t.file + " in library " + t.lib + " not found.");
+    if (o->savf()) {
+      if (t.mbrGiven) return Reply(550, "Member " + t.mbr + " file " + t.file + " in library " + t.lib + " not found.");
+      s.savf = true;
+      s.blob = o->savf()->blob;
+    } else if (PhysicalFile* f = o->file()) {
+      if (!o->attribute.starts_with("PF")) return Reply(550, "File " + t.file + " in library " + t.lib + " is not a physical file.");
+      std::string mbr = t.mbrGiven ? t.mbr : t.file;
+      Member* m = f->FindMember(mbr);
+      if (!m) return Reply(550, "Member " + mbr + " file " + t.file + " in library " + t.lib + " not found.");
+      t.mbr = mbr;
+      s.data = m->data;
+      s.rcdlen = f->rcdlen;
+      s.ccsid = f->ccsid == 65535 ? host_.japaneseCcsid : f->ccsid;
+      s.source = f->source;
+    }
+  }
+  if (s.savf && type_ != 'I') return Reply(550, "Save file " + t.file + " in library " + t.lib + " must be transferred in binary (TYPE I).");
+  int target = TextCcsid();
+  std::unique_ptr<Converter> conv;
+  if (!s.savf && type_ != 'I') {
+    conv = std::make_unique<Converter>(s.ccsid, type_ == 'E' ? s.ccsid : target);
+    if (!conv->ok()) return Reply(550, "Data conversion from CCSID " + std::to_string(s.ccsid) + " not available.");
+  }
+  Reply(150, s.savf ? "Retrieving file " + t.file + " in library " + t.lib + "."
+                    : "Retrieving member " + t.mbr + " in file " + t.file + " in library " + t.lib + ".");
+  int dfd = OpenData();
+  if (dfd < 0) return Reply(425, "Not able to open data connection.");
+  bool ok = true;
+  if (s.savf) {
+    if (s.blob) {
+      int in = ::open(s.blob->path.c_str(), O_RDONLY | O_CLOEXEC);
+      ok = in >= 0;
+      off_t off = 0;
+      while (ok && static_cast<std::uint64_t>(off) < s.blob->size) {
+        ssize_t n = ::sendfile(dfd, in, &off, std::min<std::uint64_t>(s.blob->size - static_cast<std::uint64_t>(off), 1u << 30));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) ok = false;
+      }
+      if (in >= 0) ::close(in);
+    }
+  } else if (type_ == 'I') {
+    const std::string& d = *s.data;
+    for (std::size_t off = 0; ok && off < d.size(); off += kChunk)
+      ok = SendAll(dfd, d.data() + off, std::min(kChunk, d.size() - off));
+  } else {
+    const std::string& d = *s.data;
+    std::string out;
+    out.reserve(kChunk + 4096);
+    std::size_t skip = s.source ? 12 : 0;
+    std::size_t rl = static_cast<std::size_t>(s.rcdlen);
+    for (std::size_t off = 0; ok && off + rl <= d.size(); off += rl) {
+      std::string_view rec(d.data() + off + skip, rl - skip);
+      if (trim_) rec = rec.substr(0, TrimmedLength(rec));
+      conv->Convert(rec, out);
+      out += "\r\n";
+      if (out.size() >= kChunk) {
+        ok = SendAll(dfd, out.data(), out.size());
+        out.clear();
+      }
+    }
+    if (ok && !out.empty()) ok = SendAll(dfd, out.data(), out.size());
+  }
+  ::close(dfd);
+  if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally.");
+  Reply(opt_.completionCode, "File transfer completed successfully.");
+}
+
+void Session::Stor(const std::string& arg) {
+  Target t;
+  if (!ParseTarget(arg, t, false)) return;
+  bool toSavf = false;
+  {
+    std::lock_guard lock(host_.mu);
+    Library* l = ResolveLibrary(host_, *job_, t.lib);
+    if (!l) return Lines(550, {"Specified library " + t.lib + " not found.", "Library " + t.lib + " not found; create it first."});
+    Object* o = l->FindFile(t.file);
+    if (o && o->savf()) {
+      if (t.mbrGiven) return Reply(550, "Member " + t.mbr + " file " + t.file + " in library " + t.lib + " not found.");
+      toSavf = true;
+    } else if (o && !o->file()) {
+      return Reply(550, "File " + t.file + " in library " + t.lib + " cannot be written.");
+    } else if (o && !o->attribute.starts_with("PF")) {
+      return Reply(550, "File " + t.file + " in library " + t.lib + " is not a physical file.");
+    }
+  }
+  if (!t.mbrGiven) t.mbr = t.file;
+  if (toSavf && type_ != 'I') return Reply(550, "Save file " + t.file + " in library " + t.lib + " must be transferred in binary (TYPE I).");
+  Reply(150, "Sending file to member " + t.mbr + " in file " + t.file + " in library " + t.lib + ".");
+  int dfd = OpenData();
+  if (dfd < 0) return Reply(425, "Not able to open data connection.");
+  std::vector<char> buf(kChunk);
+  bool ok = true;
+  if (toSavf) {
+    std::string path = host_.blobs.NewPath();
+    int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    ok = out >= 0;
+    for (;;) {
+      ssize_t n = ::recv(dfd, buf.data(), buf.size(), 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      for (ssize_t w = 0; ok && w < n;) {
+        ssize_t k = ::write(out, buf.data() + w, static_cast<std::size_t>(n - w));
+        if (k <= 0) ok = false;
+        else w += k;
+      }
+      if (!ok) break;
+    }
+    ::close(dfd);
+    if (out >= 0) ::close(out);
+    if (ok && ControlGone()) ok = false;
+    auto blob = ok ? host_.blobs.Adopt(path) : nullptr;
+    if (!blob) {
+      ::unlink(path.c_str());
+      if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Save file not changed.");
+      return Reply(451, "Save file could not be written.");
+    }
+    SaveImage img;
+    std::string why;
+    if (blob->size > 0 && !ReadImage(blob->path, blob->size, false, img, why))
+      return Reply(550, "Data is not a save file image (" + why + "); save file " + t.file + " not changed.");
+    std::lock_guard lock(host_.mu);
+    Library* l = ResolveLibrary(host_, *job_, t.lib);
+    Object* o = l ? l->FindFile(t.file) : nullptr;
+    if (!o || !o->savf()) return Reply(550, "Save file " + t.file + " in library " + t.lib + " no longer exists.");
+    o->savf()->blob = blob->size ? blob : nullptr;
+    host_.dirty = host_.dirty || t.lib != "QTEMP";
+    return Reply(opt_.completionCode, "File transfer completed successfully.");
+  }
+  std::string data;
+  for (;;) {
+    ssize_t n = ::recv(dfd, buf.data(), buf.size(), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    data.append(buf.data(), static_cast<std::size_t>(n));
+  }
+  ::close(dfd);
+  if (ok && ControlGone()) ok = false;
+  if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Member not changed.");
+
+  // Records: binary data is cut as it is; text lines are converted to the file's CCSID.
+  std::lock_guard lock(host_.mu);
+  Library* l = ResolveLibrary(host_, *job_, t.lib);
+  if (!l) return Reply(550, "Library " + t.lib + " not found.");
+  Object* o = l->FindFile(t.file);
+  if (o && !o->file()) return Reply(550, "File " + t.file + " in library " + t.lib + " cannot be written.");
+  PhysicalFile* f = o ? o->file() : nullptr;
+  bool text = type_ != 'I';
+  int fileCcsid = f ? (f->ccsid == 65535 ? host_.japaneseCcsid : f->ccsid)
+                    : (type_ == 'A' ? RelatedEbcdic(host_.asciiCcsid, host_.japaneseCcsid)
+                                    : type_ == 'C' ? RelatedEbcdic(ccsid_, host_.japaneseCcsid) : host_.japaneseCcsid);
+  std::vector<std::string> lines;
+  if (text) {
+    Converter conv(TextCcsid() ? TextCcsid() : fileCcsid, fileCcsid);
+    if (!conv.ok()) return Reply(550, "Data conversion to CCSID " + std::to_string(fileCcsid) + " not available.");
+    std::size_t pos = 0;
+    while (pos < data.size()) {
+      std::size_t nl = data.find('\n', pos);
+      std::size_t end = nl == std::string::npos ? data.size() : nl;
+      std::string_view ln(data.data() + pos, end - pos);
+      if (!ln.empty() && ln.back() == '\r') ln.remove_suffix(1);
+      std::string e;
+      conv.Convert(ln, e);
+      lines.push_back(std::move(e));
+      pos = nl == std::string::npos ? data.size() : nl + 1;
+    }
+  }
+  int rcdlen;
+  bool source = f && f->source;
+  if (f) {
+    rcdlen = f->rcdlen;
+  } else if (text) {
+    std::size_t longest = 1;
+    for (const auto& ln : lines) longest = std::max(longest, TrimmedLength(ln));
+    if (longest > 32766) return Reply(550, "Record length of new file " + t.file + " exceeds 32766.");
+    rcdlen = static_cast<int>(longest);
+  } else {
+    rcdlen = 512;
+  }
+  std::size_t width = static_cast<std::size_t>(source ? rcdlen - 12 : rcdlen);
+  auto records = std::make_shared<std::string>();
+  if (text) {
+    records->reserve(lines.size() * static_cast<std::size_t>(rcdlen));
+    std::string date = "000000";
+    int seq = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      auto fit = FitRecord(lines[i], width);
+      if (!fit)
+        return Lines(550, {"Line " + std::to_string(i + 1) + " is longer than the record length " + std::to_string(width) + ".",
+                           "Member " + t.mbr + " not changed."});
+      if (source) records->append(MakeSourceRecord(++seq * 100, date, *fit, rcdlen));
+      else records->append(*fit);
+    }
+  } else {
+    records->assign(std::move(data));
+    std::size_t rem = records->size() % static_cast<std::size_t>(rcdlen);
+    if (rem) records->append(static_cast<std::size_t>(rcdlen) - rem, kEbcdicBlank);
+  }
+  if (!o) {
+    Object nf = MakeDataFile(t.file, rcdlen, text ? fileCcsid : 65535, "");
+    o = &l->Put(std::move(nf));
+    f = o->file();
+  }
+  Member* m = f->FindMember(t.mbr);
+  if (!m) {
+    f->members.push_back({t.mbr, "", "", nullptr, Now()});
+    m = &f->members.back();
+  }
+  m->data = std::move(records);
+  m->changed = Now();
+  host_.dirty = host_.dirty || t.lib != "QTEMP";
+  Reply(opt_.completionCode, "File transfer completed successfully.");
+}
+
+void Session::List(const std::string& argIn, bool names) {
+  std::string arg = Trimmed(argIn);
+  if (!arg.empty() && arg[0] == '-') return Reply(550, " Path does not exist: " + arg.substr(0, 200));
+  Target t;
+  if (arg.empty()) t.lib = job_->curlib;
+  else if (namefmt_ == 0 && arg.find('/') == std::string::npos && arg.find('.') == std::string::npos) t.lib = Upper(arg);
+  else if (!ParseTarget(arg, t, true)) return;
+  std::string listing;
+  {
+    std::lock_guard lock(host_.mu);
+    Library* l = IsValidName(t.lib) ? ResolveLibrary(host_, *job_, t.lib) : nullptr;
+    if (!l) return Reply(550, "Specified library " + t.lib.substr(0, 20) + " not found.");
+    auto date = [](std::int64_t ts) {
+      std::time_t tt = static_cast<std::time_t>(ts);
+      std::tm tm{};
+      localtime_r(&tt, &tm);
+      char b[32];
+      std::strftime(b, sizeof b, "%y/%m/%d %H:%M:%S", &tm);
+      return std::string(b);
+    };
+    auto line = [&](const Object& o, const std::string& type, const std::string& name, std::uint64_t size) {
+      if (names) {
+        listing += name + "\r\n";
+        return;
+      }
+      char b[160];
+      std::snprintf(b, sizeof b, "%-10s %12llu %s %-8s ", o.owner.c_str(), static_cast<unsigned long long>(size),
+                    date(o.created).c_str(), type.c_str());
+      listing += b + name + "\r\n";
+    };
+    for (auto& [key, o] : l->objects) {
+      if (!t.file.empty() && o.name != t.file) continue;
+      std::string nm = namefmt_ == 0 ? t.lib + "/" + o.name : o.name + "." + (o.savf() ? "SAVF" : o.type.substr(1));
+      std::uint64_t size = o.savf() && o.savf()->blob ? o.savf()->blob->size : 4096;
+      line(o, o.type, nm, size);
+      if (PhysicalFile* f = o.file())
+        for (auto& m : f->members) {
+          if (t.mbrGiven && m.name != t.mbr) continue;
+          std::string mn = namefmt_ == 0 ? t.lib + "/" + o.name + "." + m.name : o.name + ".FILE/" + m.name + ".MBR";
+          if (names) listing += mn + "\r\n";
+          else listing += std::string(45, ' ') + "*MEM       " + mn + "\r\n";
+        }
+    }
+  }
+  Reply(125, "List started.");
+  int dfd = OpenData();
+  if (dfd < 0) return Reply(425, "Not able to open data connection.");
+  bool ok = SendAll(dfd, listing.data(), listing.size());
+  ::close(dfd);
+  if (!ok) return Reply(426, "Data connection closed; list ended abnormally.");
+  Reply(250, "List completed.");
+}
+
+void Session::Rcmd(const std::string& argIn) {
+  if (argIn.size() > 1000) return Reply(501, "Command string longer than 1000 characters.");
+  std::string cmd = kv::Cp932ToUtf8Lossy(argIn);
+  if (Trimmed(cmd).empty()) return Reply(501, "RCMD requires a CL command.");
+  CmdResult r;
+  {
+    std::lock_guard lock(host_.mu);
+    r = RunCommand(host_, *job_, cmd);
+  }
+  std::string shown = kv::Utf8ToCp932Lossy(Trimmed(cmd)).substr(0, 200);
+  if (r.ok) return Reply(250, "Command " + shown + " successful.");
+  std::vector<std::string> lines;
+  std::string name = Upper(Trimmed(cmd).substr(0, Trimmed(cmd).find(' ')));
+  lines.push_back("Error occurred on command " + kv::Utf8ToCp932Lossy(name).substr(0, 40) + ".");
+  for (const auto& m : r.messages)
+    if (!m.id.empty()) lines.push_back(m.id + " " + kv::Utf8ToCp932Lossy(m.text));
+  Lines(550, lines);
+}
+
+}  // namespace
+
+void ServeSession(Server& server, int fd) {
+  Session s(server, fd);
+  s.Run();
+}
+
+std::string Server::Listen(std::string& err) {
+  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int one = 1;
+  ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(opt_.port));
+  if (::inet_pton(AF_INET, opt_.address.c_str(), &a.sin_addr) != 1) {
+    err = "address " + opt_.address + " not valid";
+    return "";
+  }
+  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listenFd_, 128) != 0) {
+    err = std::string("cannot listen on ") + opt_.address + ":" + std::to_string(opt_.port) + ": " + std::strerror(errno);
+    return "";
+  }
+  socklen_t len = sizeof a;
+  ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&a), &len);
+  char ip[INET_ADDRSTRLEN];
+  ::inet_ntop(AF_INET, &a.sin_addr, ip, sizeof ip);
+  return std::string(ip) + ":" + std::to_string(ntohs(a.sin_port));
+}
+
+void Server::Run() {
+  while (!stop_) {
+    pollfd p{listenFd_, POLLIN, 0};
+    if (::poll(&p, 1, 500) <= 0) continue;
+    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    if (sessions >= opt_.maxSessions) {
+      const char msg[] = "421 Too many sessions; try again later.\r\n";
+      SendAll(fd, msg, sizeof msg - 1);
+      ::close(fd);
+      continue;
+    }
+    ++sessions;
+    std::thread([this, fd] {
+      ServeSession(*this, fd);
+      --sessions;
+      if (onSessionEnd) onSessionEnd();
+    }).detach();
+  }
+}
+
+void Server::Stop() { stop_ = true; }
+
+}  // namespace hostsim

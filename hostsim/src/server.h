@@ -1,0 +1,50 @@
+// The FTP server: one thread per control connection, each with its own job.
+#pragma once
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "hostsim/src/store.h"
+
+namespace hostsim {
+
+struct ServerOptions {
+  std::string address = "127.0.0.1";
+  int port = 21;
+  std::string systemName = "HOSTSIM.LOCAL";
+  int completionCode = 226;       // 250 on old releases
+  char epsvDelimiter = '!';
+  bool upperReplies = false;      // as a job CCSID without lower-case letters shows them
+  int idleSeconds = 300;
+  int dataTimeoutSeconds = 30;
+  int maxSignOnFailures = 3;
+  int maxSessions = 200;
+  std::size_t maxLine = 2048;
+};
+
+class Server {
+ public:
+  Server(Host& host, ServerOptions opt) : host_(host), opt_(std::move(opt)) {}
+  // Binds and listens; returns the bound "address:port" or empty with `err`.
+  std::string Listen(std::string& err);
+  // Accepts connections until Stop(); each session runs on its own thread.
+  void Run();
+  void Stop();
+  // Called after a session that changed the store has ended (state saving).
+  std::function<void()> onSessionEnd;
+
+  Host& host() { return host_; }
+  const ServerOptions& options() const { return opt_; }
+  std::atomic<int> sessions{0};
+
+ private:
+  Host& host_;
+  ServerOptions opt_;
+  int listenFd_ = -1;
+  std::atomic<bool> stop_{false};
+};
+
+// Runs one control connection to its end (exposed for tests).
+void ServeSession(Server& server, int fd);
+
+}  // namespace hostsim
