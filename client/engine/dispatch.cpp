@@ -1,4 +1,5 @@
 #include "client/engine/methods.h"
+#include "client/engine/source_family.h"
 
 namespace kv {
 namespace {
@@ -6,7 +7,7 @@ namespace {
 // Operation code to its validation, script and reply methods. A family whose
 // methods are not built yet has null entries; the pipeline says so.
 const Dispatch kDispatch[] = {
-    {11, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {11, CHK11, FTP11, std::nullopt, ANSER11, std::nullopt},
     {12, nullptr, nullptr, Ctl::MENUNO, nullptr, Ctl::MENUNO},
     {13, nullptr, nullptr, Ctl::MENUNO, nullptr, Ctl::MENUNO},
     {14, nullptr, nullptr, Ctl::漢字, nullptr, std::nullopt},
@@ -14,7 +15,7 @@ const Dispatch kDispatch[] = {
     {16, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {17, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {18, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
-    {21, nullptr, nullptr, std::nullopt, nullptr, Ctl::コンパイル},
+    {21, CHK21, FTP21, std::nullopt, ANSER21, Ctl::コンパイル},
     {22, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {23, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {24, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},

@@ -1,0 +1,35 @@
+#include "client/engine/member_common.h"
+
+#include "common/textfile.h"
+#include "common/vbstr.h"
+
+namespace kv::member {
+
+void RunChecks(Panel& panel, std::span<const FieldCheck> checks, std::int16_t& flag) {
+  flag = 0;
+  bool previousFired = false;
+  for (const FieldCheck& c : checks) {
+    const bool runs = c.when == RunsWhen::FlagClear ? flag == 0 : !previousFired;
+    previousFired = runs && c.fails(panel);
+    if (!previousFired) continue;
+    panel.ShowMessage(std::string(c.text), std::string(c.title), MsgIcon::Exclamation);
+    panel.SetFocus(c.focus);
+    flag = 1;
+  }
+}
+
+bool NoBackslash(const Panel& panel) { return panel.Text(Ctl::pcファイル名).find('\\') == std::string::npos; }
+
+bool NoNameAfterRoot(const Panel& panel) {
+  std::string two = Mid(panel.Text(Ctl::pcファイル名), 4, 2);
+  while (Len(two) < 2) two += ' ';
+  return two == "  ";
+}
+
+bool PcFileMissing(const Panel& panel) { return !PathExists(panel.Text(Ctl::pcファイル名)); }
+
+std::string MemberPath(const Panel& panel) {
+  return panel.Text(Ctl::ライブラリー名) + "/" + panel.Text(Ctl::ファイル名) + "." + panel.Text(Ctl::メンバー名);
+}
+
+}  // namespace kv::member

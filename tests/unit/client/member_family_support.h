@@ -1,0 +1,116 @@
+// What the tests of the member families (source, data, CSV) share: a panel set
+// up for one operation on a fresh drive C:, reply lines, and expected events.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "client/engine/methods.h"
+#include "client/ui/main_panel.h"
+#include "client/ui/memory_panel.h"
+#include "tests/unit/client/client_fixture.h"
+
+namespace kvtest {
+
+// The thirty characters before the status field.
+inline const std::string k30 = "123456789012345678901234567890";
+
+// A reply line: k30, the status field (as given, not padded), and from
+// position 37 on `rest` (positions 37 to 40, then the detail text).
+inline std::string Reply(const std::string& status, const std::string& rest = "") { return k30 + status + rest; }
+
+inline kv::PanelEvent Box(const std::string& text, const std::string& title,
+                          kv::MsgIcon icon = kv::MsgIcon::Exclamation) {
+  return {kv::PanelEvent::Kind::Message, text, title, icon};
+}
+inline kv::PanelEvent Focus(const std::string& control) {
+  return {kv::PanelEvent::Kind::Focus, control, "", kv::MsgIcon::None};
+}
+
+inline std::string Describe(const std::vector<kv::PanelEvent>& events) {
+  std::string s;
+  for (const auto& e : events)
+    s += (e.kind == kv::PanelEvent::Kind::Message ? "message\t" + e.title + "\t" + e.text : "focus\t" + e.text) + "\n";
+  return s;
+}
+
+// Inputs of the member panels; every member a test leaves alone passes the checks.
+struct Inputs {
+  std::string lib = "QGPL", file = "QRPGSRC", member = "PGM1";
+  std::string pc = "C:\\KV-TRANSIT";  // an existing directory: found
+  std::string type = "RPGLE", objlib = "OBJLIB";
+  int compile = 0, kanji = 0;
+};
+
+class MemberFixture {
+ public:
+  explicit MemberFixture(int code) {
+    kv::StartUp(panel, [] { return kv::HostInfo{"10.0.0.5", "pc01"}; });
+    kv::SelectOperation(panel, code);
+    panel.SetText(kv::Ctl::IPアドレス, "10.0.0.1");
+    panel.SetText(kv::Ctl::ユーザー, "QSECOFR");
+    panel.SetText(kv::Ctl::パスワード, "PW1");
+    Set(Inputs{});
+    drive.PutFile("LIBNAME.ini", ClientDrive::Cp932Lines({"TOOLLIB   OTHERLIB"}));
+    panel.ClearEvents();
+  }
+  void Set(const Inputs& in) {
+    using kv::Ctl;
+    panel.SetText(Ctl::ライブラリー名, in.lib);
+    panel.SetText(Ctl::ファイル名, in.file);
+    panel.SetText(Ctl::メンバー名, in.member);
+    panel.SetText(Ctl::pcファイル名, in.pc);
+    panel.SetText(Ctl::タイプ, in.type);
+    panel.SetText(Ctl::オブジェクトライブラリー, in.objlib);
+    panel.SetValue(Ctl::コンパイル, in.compile);
+    panel.SetValue(Ctl::漢字, in.kanji);
+  }
+  // Runs a validation method; returns the flag it left.
+  std::int16_t Check(kv::CheckMethod m) {
+    panel.ClearEvents();
+    std::int16_t flag = 7;  // the method resets it
+    kv::RunContext ctx{panel};
+    m(ctx, flag);
+    return flag;
+  }
+  // Writes the script; returns kvtrn.ini's bytes.
+  std::string Script(kv::ScriptMethod m, const std::string& arg = "") {
+    kv::RunContext ctx{panel};
+    m(ctx, arg);
+    return drive.File("kvtrn.ini");
+  }
+  // Puts `line` into the reply file (nothing: no reply file) and runs the reply method.
+  void Answer(kv::ReplyMethodFn m, const std::optional<std::string>& line, const std::string& arg = "") {
+    std::filesystem::remove(drive.Dir() + "/FTPTEXT.DAT");
+    if (line) drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({*line}));
+    panel.ClearEvents();
+    panel.SetText(kv::Ctl::LABEL99, "");
+    kv::RunContext ctx{panel};
+    m(ctx, arg);
+  }
+  const std::vector<kv::PanelEvent>& Events() const { return panel.Events(); }
+  std::string Label() const { return panel.Text(kv::Ctl::LABEL99); }
+
+  ClientDrive drive;
+  kv::MemoryPanel panel;
+};
+
+// One row of a reply table: the line in the reply file (nothing: no file), what
+// the user sees, and the success line.
+struct ReplyRow {
+  std::optional<std::string> line;
+  std::vector<kv::PanelEvent> events;
+  std::string label;
+};
+
+// One row of a validation table.
+struct CheckRow {
+  std::string name;
+  Inputs in;
+  std::vector<kv::PanelEvent> events;
+};
+
+}  // namespace kvtest
