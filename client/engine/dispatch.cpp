@@ -1,4 +1,5 @@
 #include "client/engine/methods.h"
+#include "client/engine/savefile_family.h"
 #include "client/engine/source_family.h"
 
 namespace kv {
@@ -11,15 +12,15 @@ const Dispatch kDispatch[] = {
     {12, nullptr, nullptr, Ctl::MENUNO, nullptr, Ctl::MENUNO},
     {13, nullptr, nullptr, Ctl::MENUNO, nullptr, Ctl::MENUNO},
     {14, nullptr, nullptr, Ctl::漢字, nullptr, std::nullopt},
-    {15, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
-    {16, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {15, CHK16, FTP16, std::nullopt, ANSER16, std::nullopt},
+    {16, CHK16, FTP16, std::nullopt, ANSER16, std::nullopt},
     {17, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {18, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {21, CHK21, FTP21, std::nullopt, ANSER21, Ctl::コンパイル},
     {22, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {23, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
-    {24, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
-    {25, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {24, CHK25, FTP25, std::nullopt, ANSER25, std::nullopt},
+    {25, CHK25, FTP25, std::nullopt, ANSER25, std::nullopt},
     {26, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {27, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
 };
