@@ -1,4 +1,5 @@
 #include "client/engine/methods.h"
+#include "client/engine/data_family.h"
 #include "client/engine/savefile_family.h"
 #include "client/engine/source_family.h"
 
@@ -9,20 +10,20 @@ namespace {
 // methods are not built yet has null entries; the pipeline says so.
 const Dispatch kDispatch[] = {
     {11, CHK11, FTP11, std::nullopt, ANSER11, std::nullopt},
-    {12, nullptr, nullptr, Ctl::MENUNO, nullptr, Ctl::MENUNO},
-    {13, nullptr, nullptr, Ctl::MENUNO, nullptr, Ctl::MENUNO},
+    {12, CHK13, FTP13, Ctl::MENUNO, ANSER13, Ctl::MENUNO},
+    {13, CHK13, FTP13, Ctl::MENUNO, ANSER13, Ctl::MENUNO},
     {14, nullptr, nullptr, Ctl::漢字, nullptr, std::nullopt},
     {15, CHK16, FTP16, std::nullopt, ANSER16, std::nullopt},
     {16, CHK16, FTP16, std::nullopt, ANSER16, std::nullopt},
     {17, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {18, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {21, CHK21, FTP21, std::nullopt, ANSER21, Ctl::コンパイル},
-    {22, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {22, CHK22, FTP22, std::nullopt, ANSER22, std::nullopt},
     {23, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {24, CHK25, FTP25, std::nullopt, ANSER25, std::nullopt},
     {25, CHK25, FTP25, std::nullopt, ANSER25, std::nullopt},
     {26, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
-    {27, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {27, CHK22, FTP22, std::nullopt, ANSER22, std::nullopt},
 };
 
 }  // namespace

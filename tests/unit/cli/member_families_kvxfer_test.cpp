@@ -112,3 +112,45 @@ TEST(KvxferSource, UploadLogonRefused) {
   EXPECT_EQ(o.out, "message\tPC⇒AS400(CSV）\tログイン出来ません。ユーザー・パスワード間違いないですか？\texclamation\n");
   EXPECT_EQ(o.status, 1);
 }
+
+TEST(KvxferData, TextDownloadWithKanji) {
+  Drive d;
+  d.SetReply(k30 + "OK    0003売上");
+  Outcome o = Kv({"data1", "--lib=QGPL", "--file=URIAGE", "--member=M1", "--kanji=1", "--pcfile=C:\\data\\M1.txt"});
+  EXPECT_EQ(o.out, "label99\tM1:「売上」ダウンロード完了しました。\n");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(d.ScriptSeen(),
+            ClientDrive::Cp932Lines({"open 10.0.0.1", "QSECOFR", "PW1", "quote TYPE C 943", "quote site trim 0",
+                                     "cd /QSYS.LIB/", "quote site namefmt 0", "get QGPL/URIAGE.M1 \"C:\\data\\M1.txt\"",
+                                     "quote RCMD CALL TOOLLIB/#RTVMBR4 PARM('QGPL' 'URIAGE' 'M1' 'D' '10.0.0.5' 'pc01')",
+                                     "quote TYPE C 943", "get QTEMP/FTPTEXT C:\\KV-TRANSIT\\FTPTEXT.DAT", "quit"}));
+}
+
+TEST(KvxferData, BinaryDownloadPackedData) {
+  Drive d;
+  d.SetReply(k30 + "PACDTA");
+  Outcome o = Kv({"bin1", "--lib=QGPL", "--file=URIAGE", "--member=M1", "--pcfile=C:\\data\\M1.DTA"});
+  EXPECT_EQ(o.out,
+            "message\tデータバイナリーダウンロード\t転送できないデータタイプが存在します。\texclamation\n"
+            "focus\tファイル名\n");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(d.ScriptSeen().find("binary\r\nquote site trim 0\r\n"), std::string::npos);
+}
+
+TEST(KvxferData, BinaryUploadMissingFile) {
+  Drive d;
+  Outcome o = Kv({"bin2", "--lib=QGPL", "--file=URIAGE", "--member=M1", "--pcfile=C:\\data\\none.DTA"});
+  EXPECT_EQ(o.out, "message\tPCファイル名\tPCファイルが存在しません。\texclamation\nfocus\tpcファイル名\n");
+  EXPECT_EQ(o.status, 1);
+}
+
+TEST(KvxferData, TextUploadWithoutReplyIsATimeout) {
+  Drive d;
+  d.PutFile("M1.txt", "abc\r\n");
+  d.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({k30 + "OK    "}));  // a previous run's success
+  d.NoReply();
+  Outcome o = Kv({"data2", "--lib=QGPL", "--file=URIAGE", "--member=M1", "--pcfile=C:\\KV-TRANSIT\\M1.txt"});
+  EXPECT_EQ(o.out, "message\tデータ・アップロード\t通信不能です。\texclamation\n");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(d.ScriptSeen().find("\r\nascii\r\n"), std::string::npos);
+}
