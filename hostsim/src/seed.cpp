@@ -49,6 +49,14 @@ int ToInt(const std::string& s, int dflt) {
   return static_cast<int>(v);
 }
 
+// Seconds since the epoch.
+std::int64_t ToTime(const std::string& s, std::int64_t dflt) {
+  if (s.empty()) return dflt;
+  char* end = nullptr;
+  long long v = std::strtoll(s.c_str(), &end, 10);
+  return *end == '\0' && v >= 0 ? v : dflt;
+}
+
 // Splits a decimal value into its digits (scaled by `decimals`) and sign.
 bool Digits(const std::string& value, int digits, int decimals, std::string& out, bool& negative) {
   std::string v = value;
@@ -207,7 +215,7 @@ bool Statement(Ctx& c, const std::string& line) {
   if (v == "MSG") {
     auto a = bind({"ID", "FROM", "TEXT", "SENT"});
     if (!a) return false;
-    c.out->messages.push_back({ToInt(a->Text("SENT"), 0), a->Text("ID"), a->Text("FROM"), a->Text("TEXT")});
+    c.out->messages.push_back({ToTime(a->Text("SENT"), 0), a->Text("ID"), a->Text("FROM"), a->Text("TEXT")});
     return true;
   }
   if (v == "LIB") {
@@ -239,7 +247,7 @@ bool Statement(Ctx& c, const std::string& line) {
     else if (v == "SAVF") o = MakeSaveFile(name, text);
     else o = Object{name, "*OUTQ", "", text, "QSECOFR", Now(), OutputQueue{}};
     if (!a->Text("OWNER").empty()) o.owner = a->Text("OWNER");
-    if (!a->Text("CREATED").empty()) o.created = ToInt(a->Text("CREATED"), 0);
+    if (!a->Text("CREATED").empty()) o.created = ToTime(a->Text("CREATED"), 0);
     c.obj = &c.lib->Put(std::move(o));
     c.mbr = nullptr;
     c.splf = nullptr;
@@ -286,7 +294,7 @@ bool Statement(Ctx& c, const std::string& line) {
     if (!a || !nameOk(a->Text("NAME"))) return false;
     if (f->FindMember(a->Text("NAME"))) return c.Fail("member defined twice");
     f->members.push_back({a->Text("NAME"), a->Text("TEXT"), a->Text("TYPE"), std::make_shared<const std::string>(),
-                          ToInt(a->Text("CHANGED"), 0)});
+                          ToTime(a->Text("CHANGED"), 0)});
     c.mbr = &f->members.back();
     return true;
   }
@@ -305,7 +313,7 @@ bool Statement(Ctx& c, const std::string& line) {
     s.jobName = job.substr(s2 + 1);
     s.number = ToInt(a->Text("NBR"), 1);
     s.userData = a->Text("USRDTA");
-    s.created = ToInt(a->Text("CREATED"), static_cast<int>(Now()));
+    s.created = ToTime(a->Text("CREATED"), Now());
     q->files.push_back(std::move(s));
     c.splf = &q->files.back();
     return true;
