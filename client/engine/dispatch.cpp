@@ -1,4 +1,5 @@
 #include "client/engine/methods.h"
+#include "client/engine/csv_family.h"
 #include "client/engine/data_family.h"
 #include "client/engine/savefile_family.h"
 #include "client/engine/source_family.h"
@@ -12,14 +13,14 @@ const Dispatch kDispatch[] = {
     {11, CHK11, FTP11, std::nullopt, ANSER11, std::nullopt},
     {12, CHK13, FTP13, Ctl::MENUNO, ANSER13, Ctl::MENUNO},
     {13, CHK13, FTP13, Ctl::MENUNO, ANSER13, Ctl::MENUNO},
-    {14, nullptr, nullptr, Ctl::漢字, nullptr, std::nullopt},
+    {14, CHK14, FTP14, Ctl::漢字, ANSER14, std::nullopt},
     {15, CHK16, FTP16, std::nullopt, ANSER16, std::nullopt},
     {16, CHK16, FTP16, std::nullopt, ANSER16, std::nullopt},
     {17, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {18, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
     {21, CHK21, FTP21, std::nullopt, ANSER21, Ctl::コンパイル},
     {22, CHK22, FTP22, std::nullopt, ANSER22, std::nullopt},
-    {23, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {23, CHK23, FTP23, std::nullopt, ANSER23, std::nullopt},
     {24, CHK25, FTP25, std::nullopt, ANSER25, std::nullopt},
     {25, CHK25, FTP25, std::nullopt, ANSER25, std::nullopt},
     {26, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},

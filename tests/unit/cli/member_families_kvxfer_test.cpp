@@ -154,3 +154,59 @@ TEST(KvxferData, TextUploadWithoutReplyIsATimeout) {
   EXPECT_EQ(o.status, 1);
   EXPECT_NE(d.ScriptSeen().find("\r\nascii\r\n"), std::string::npos);
 }
+
+TEST(KvxferCsv, DownloadWithColumnNames) {
+  Drive d;
+  d.SetReply(k30 + "OK        得意先");
+  Outcome o = Kv({"csv1", "--lib=QGPL", "--file=TOKUI", "--member=M1", "--kanji=1", "--pcfile=C:\\csv\\M1.CSV"});
+  EXPECT_EQ(o.out, "label99\tM1:「得意先」ダウンロード完了しました。\n");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(d.ScriptSeen(),
+            ClientDrive::Cp932Lines({"open 10.0.0.1", "QSECOFR", "PW1", "quote TYPE C 943", "cd /QSYS.LIB/",
+                                     "quote site namefmt 0",
+                                     "quote rcmd CALL TOOLLIB/#FTPCSVG2 PARM('QGPL' 'TOKUI' 'M1' '10.0.0.5' 'pc01' 'Y')",
+                                     "get QTEMP/CSVF.CSVF \"C:\\csv\\M1.CSV\"",
+                                     "get QTEMP/FTPTEXT C:\\KV-TRANSIT\\FTPTEXT.DAT", "quit"}));
+  EXPECT_EQ(d.File("DFTC.dat"), ClientDrive::Cp932Lines({"SYSTEM:10.0.0.1", "USER:QSECOFR", "PWRD:PW1", "SLIB:QGPL",
+                                                         "SFIL:TOKUI", "SMBR:M1", "OLIB:"}));
+}
+
+TEST(KvxferCsv, DownloadGenericMember) {
+  Drive d;
+  d.SetReply(k30 + "MBRERR");
+  Outcome o = Kv({"csv1", "--lib=QGPL", "--file=TOKUI", "--member=*ALL", "--pcfile=C:\\csv\\M1.CSV"});
+  EXPECT_EQ(o.out,
+            "message\tＣＳＶダウンロード\t正しく入力して下さい。(*ALLや総称は指定できません)\texclamation\n"
+            "focus\tメンバー名\n");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(d.ScriptSeen().find("'pc01' 'N')"), std::string::npos);
+}
+
+TEST(KvxferCsv, UploadCountAndConversionErrors) {
+  Drive d;
+  d.PutFile("M1.CSV", "1,2\r\n");
+  d.SetReply(k30 + "OK   42   TOKUI");
+  Outcome o = Kv({"csv2", "--lib=QGPL", "--file=TOKUI", "--member=M1", "--pcfile=C:\\KV-TRANSIT\\M1.CSV"});
+  EXPECT_EQ(o.out, "label99\tM1:「TOKUI」アップ・ロード完了しました。件数   42件\n");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(d.ScriptSeen(),
+            ClientDrive::Cp932Lines({"open 10.0.0.1", "QSECOFR", "PW1", "quote TYPE C 943", "cd /QSYS.LIB/",
+                                     "quote site namefmt 0", "put \"C:\\KV-TRANSIT\\M1.CSV\" qtemp/csvf.csvf",
+                                     "quote rcmd CALL TOOLLIB/#FTPCSVP PARM('QGPL' 'TOKUI' 'M1')",
+                                     "get QTEMP/FTPTEXT C:\\KV-TRANSIT\\FTPTEXT.DAT", "quit"}));
+
+  d.SetReply(k30 + "WN        QTEMP/CSVE");
+  o = Kv({"csv2", "--lib=QGPL", "--file=TOKUI", "--member=M1", "--pcfile=C:\\KV-TRANSIT\\M1.CSV"});
+  EXPECT_EQ(o.out,
+            "message\tCSVファイルアップロード\t変換エラーが有りました。出力先QTEMP/CSVEに内容出力されています、ご確認下さい。"
+            "\texclamation\nfocus\tメンバー名\n");
+  EXPECT_EQ(o.status, 1);
+}
+
+TEST(KvxferCsv, UploadMissingFile) {
+  Drive d;
+  Outcome o = Kv({"csv2", "--lib=QGPL", "--file=TOKUI", "--member=M1", "--pcfile=C:\\csv\\none.CSV"});
+  EXPECT_EQ(o.out, "message\tPCファイル名\tPCファイルが存在しません。\texclamation\nfocus\tpcファイル名\n");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(d.ScriptSeen(), "");
+}
