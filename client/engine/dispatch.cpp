@@ -1,4 +1,5 @@
 #include "client/engine/methods.h"
+#include "client/engine/spool_family.h"
 #include "client/engine/csv_family.h"
 #include "client/engine/data_family.h"
 #include "client/engine/savefile_family.h"
@@ -16,14 +17,14 @@ const Dispatch kDispatch[] = {
     {14, CHK14, FTP14, Ctl::漢字, ANSER14, std::nullopt},
     {15, CHK16, FTP16, std::nullopt, ANSER16, std::nullopt},
     {16, CHK16, FTP16, std::nullopt, ANSER16, std::nullopt},
-    {17, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
-    {18, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {17, CHK17, FTP17, std::nullopt, ANSER17, std::nullopt},
+    {18, CHK17, FTP17, std::nullopt, ANSER17, std::nullopt},
     {21, CHK21, FTP21, std::nullopt, ANSER21, Ctl::コンパイル},
     {22, CHK22, FTP22, std::nullopt, ANSER22, std::nullopt},
     {23, CHK23, FTP23, std::nullopt, ANSER23, std::nullopt},
     {24, CHK25, FTP25, std::nullopt, ANSER25, std::nullopt},
     {25, CHK25, FTP25, std::nullopt, ANSER25, std::nullopt},
-    {26, nullptr, nullptr, std::nullopt, nullptr, std::nullopt},
+    {26, CHK26, FTP26, std::nullopt, ANSER26, std::nullopt},
     {27, CHK22, FTP22, std::nullopt, ANSER22, std::nullopt},
 };
 
