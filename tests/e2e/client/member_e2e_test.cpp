@@ -2,6 +2,7 @@
 // panel, our FTP client and the simulated host, as an operator would run them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "client/engine/pipeline.h"
