@@ -1,0 +1,123 @@
+// The client against servers that fail on purpose: it must keep the earlier local
+// file, end with a non-zero status, and never wait past its time limits.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fault_server.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ClientRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kvftp-faults-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_ / "KV-TRANSIT");
+    ::setenv("KV_DRIVE_C", dir_.c_str(), 1);
+    Write(dir_ / "KV-TRANSIT" / "FTPTEXT.DAT", "123456789012345678901234567890TIMOVR\r\n");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  static void Write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  // Runs the client on the script lines; fills output_ and seconds_, returns the exit status.
+  int Run(const FaultServer& server, const std::vector<std::string>& body, const std::string& options = "") {
+    std::string script = "open 127.0.0.1 " + std::to_string(server.Port()) + "\r\nQSECOFR\r\nPASSWORD\r\n";
+    for (const auto& line : body) script += line + "\r\n";
+    Write(dir_ / "kvtrn.ini", script);
+    std::string command = std::string(KVFTP_PATH) + " " + options + " -s:" + (dir_ / "kvtrn.ini").string() + " > " +
+                          (dir_ / "out.txt").string() + " 2>&1";
+    auto start = std::chrono::steady_clock::now();
+    int raw = std::system(command.c_str());
+    seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    output_ = Read(dir_ / "out.txt");
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
+
+  bool NoTemporaryFiles() const {
+    for (const auto& e : fs::recursive_directory_iterator(dir_))
+      if (e.path().filename().string().find(".kvpart-") != std::string::npos) return false;
+    return true;
+  }
+
+  const std::string kSentinel = "123456789012345678901234567890TIMOVR\r\n";
+  const std::string kGet = "get QTEMP/FTPTEXT C:\\KV-TRANSIT\\FTPTEXT.DAT";
+  fs::path dir_;
+  std::string output_;
+  double seconds_ = 0;
+};
+
+TEST_F(ClientRun, DataConnectionClosedHalfwayKeepsTheEarlierFile) {
+  for (Fault fault : {Fault::DataHalf426, Fault::DataHalf226}) {
+    FaultServer server(fault);
+    // The 226 case can only be told from a complete transfer by the announced size: binary.
+    EXPECT_EQ(Run(server, {"binary", kGet, "quit"}), 1) << output_;
+    EXPECT_EQ(Read(dir_ / "KV-TRANSIT" / "FTPTEXT.DAT"), kSentinel) << output_;
+    EXPECT_NE(output_.find("was left as it was"), std::string::npos) << output_;
+    EXPECT_TRUE(NoTemporaryFiles());
+  }
+}
+
+TEST_F(ClientRun, StalledDataConnectionTimesOut) {
+  FaultServer server(Fault::DataStall);
+  EXPECT_EQ(Run(server, {"binary", kGet, "quit"}, "--data-timeout=1"), 1) << output_;
+  EXPECT_LT(seconds_, 15);
+  EXPECT_NE(output_.find("no data moved for 1 seconds"), std::string::npos) << output_;
+  EXPECT_EQ(Read(dir_ / "KV-TRANSIT" / "FTPTEXT.DAT"), kSentinel);
+  EXPECT_TRUE(NoTemporaryFiles());
+}
+
+TEST_F(ClientRun, HostThatStopsAnsweringEndsTheRun) {
+  FaultServer server(Fault::SilentControl);
+  EXPECT_EQ(Run(server, {"quote RCMD CALL TOOLLIB/#RTVMBR4", kGet, "quit"}, "--reply-timeout=1"), 3) << output_;
+  EXPECT_LT(seconds_, 15);
+  EXPECT_NE(output_.find("did not answer within 1 seconds"), std::string::npos) << output_;
+  EXPECT_EQ(output_.find("ftp> get"), std::string::npos) << "the run must end: " << output_;
+  EXPECT_EQ(Read(dir_ / "KV-TRANSIT" / "FTPTEXT.DAT"), kSentinel);
+}
+
+TEST_F(ClientRun, MalformedReplyClosesTheConnection) {
+  FaultServer server(Fault::MalformedReply);
+  EXPECT_EQ(Run(server, {"cd /QSYS.LIB/", kGet, "quit"}), 3) << output_;
+  EXPECT_NE(output_.find("malformed reply"), std::string::npos) << output_;
+  EXPECT_NE(output_.find("FTPTEXT.DAT\nNot connected."), std::string::npos) << output_;
+  EXPECT_EQ(Read(dir_ / "KV-TRANSIT" / "FTPTEXT.DAT"), kSentinel);
+}
+
+TEST_F(ClientRun, PasvAddressElsewhereIsReachedAtTheControlAddress) {
+  FaultServer server(Fault::PasvElsewhere);
+  EXPECT_EQ(Run(server, {"binary", kGet, "quit"}, "--connect-timeout=5"), 0) << output_;
+  EXPECT_EQ(Read(dir_ / "KV-TRANSIT" / "FTPTEXT.DAT"), FaultServer::FileContent());
+  EXPECT_NE(output_.find("227 Entering Passive Mode (10,9,8,7,"), std::string::npos) << output_;
+}
+
+TEST_F(ClientRun, CompleteTransferReplacesTheFileAndQuoteTypeCMakesText) {
+  FaultServer server(Fault::None);
+  // TYPE C 943 via quote: text, so the sentinel file gets the data with LF turned into CR LF.
+  EXPECT_EQ(Run(server, {"quote TYPE C 943", kGet, "quit"}), 0) << output_;
+  std::string expected;
+  for (char ch : FaultServer::FileContent()) {
+    if (ch == '\n' && (expected.empty() || expected.back() != '\r')) expected += '\r';
+    expected += ch;
+  }
+  EXPECT_EQ(Read(dir_ / "KV-TRANSIT" / "FTPTEXT.DAT"), expected);
+  EXPECT_NE(output_.find("ftp: 300000 bytes received in"), std::string::npos) << output_;
+}
+
+}  // namespace
