@@ -39,7 +39,16 @@ std::string CallLine(CallPrefix prefix, std::string_view toolLibrary, std::strin
   return line;
 }
 
-std::string PcPath(std::string_view path) { return "\"" + std::string(path) + "\""; }
+std::string PcPath(std::string_view path) {
+  // Appended piece by piece: mingw's g++ 12 reports a false -Wrestrict on
+  // "\"" + std::string(...) at -O3.
+  std::string quoted;
+  quoted.reserve(path.size() + 2);
+  quoted += '"';
+  quoted += path;
+  quoted += '"';
+  return quoted;
+}
 
 ScriptFrame::ScriptFrame(const Panel& panel, Sentinel sentinel) : panel_(panel), toolLibrary_(ReadToolLibrary()) {
   // Every run starts from the sentinel, so that a reply that never arrives
