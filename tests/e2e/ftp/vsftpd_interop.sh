@@ -22,6 +22,8 @@ cleanup() {
 trap cleanup EXIT
 
 id "$user" >/dev/null 2>&1 || useradd -M -d /nonexistent -s /bin/bash "$user" || exit 1
+# vsftpd enters the home folder before local_root: point it at this run's folder.
+usermod -d "$work/srv" "$user"
 echo "$user:$password" | chpasswd || exit 1
 
 mkdir -p "$work/empty" "$work/srv/sub" "$work/drive_c/KV-TRANSIT" "$work/drive_c/work dir"
