@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Prepares the Wine GUI tests: the ja_JP.UTF-8 locale, a Wine prefix (kept and
+# reused while Wine and these settings stay the same), our own Xvfb display and
+# a warm wineserver. Usage: setup.sh STATE_DIR
+set -euo pipefail
+STATE="$1"
+HERE="$(cd "$(dirname "$0")" && pwd)"
+mkdir -p "$STATE"
+rm -f "$STATE/display"
+source "$HERE/gui_env.sh"
+
+# Anything left from an earlier run of ours.
+"$HERE/cleanup.sh" "$STATE" || true
+
+if [ ! -f "$LOCPATH/ja_JP.UTF-8/LC_CTYPE" ]; then
+  mkdir -p "$LOCPATH"
+  localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8" 2>/dev/null || [ -f "$LOCPATH/ja_JP.UTF-8/LC_CTYPE" ]
+fi
+
+# Our own display: the first free number from 73 on.
+n=73
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$STATE/xvfb.log" 2>&1 </dev/null &
+echo $! >"$STATE/xvfb.pid"
+echo "$n" >"$STATE/display"
+export DISPLAY=":$n"
+for _ in $(seq 1 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; cat "$STATE/xvfb.log"; exit 1; }
+
+key="$(wine --version 2>/dev/null) $(cat "$HERE/setup.sh" "$HERE/settings.reg.in" | sha256sum | cut -c1-16)"
+if [ ! -f "$WINEPREFIX/.kv-key" ] || [ "$(cat "$WINEPREFIX/.kv-key")" != "$key" ]; then
+  echo "preparing the Wine prefix in $WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  timeout 120 wineboot -i </dev/null >"$STATE/wineboot.log" 2>&1 || true
+  # regedit reads Japanese value names only from a UTF-16 file with a BOM.
+  { printf '\xff\xfe'; sed 's/$/\r/' "$HERE/settings.reg.in" | iconv -f UTF-8 -t UTF-16LE; } >"$STATE/settings.reg"
+  timeout 60 wine regedit /S "$(winepath -w "$STATE/settings.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+  for f in /usr/share/fonts/truetype/wine/marlett.ttf /usr/share/wine/fonts/marlett.ttf; do
+    [ -f "$f" ] && cp "$f" "$WINEPREFIX/drive_c/windows/Fonts/" && break
+  done
+  timeout 60 wineserver -w || true
+  echo "$key" >"$WINEPREFIX/.kv-key"
+fi
+
+# A warm wineserver whose helper processes do not hold the tests' output pipes.
+wineserver -k 2>/dev/null || true
+wineserver -p </dev/null >/dev/null 2>&1
+timeout 60 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+echo "Wine GUI tests ready on display :$n"
