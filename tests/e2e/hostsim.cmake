@@ -1,0 +1,7 @@
+# hostsim against real FTP clients (curl, tnftp).
+if(TARGET hostsim)
+  add_test(NAME e2e_hostsim_interop
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/hostsim/interop.sh $<TARGET_FILE:hostsim>
+                   ${CMAKE_SOURCE_DIR}/hostsim/seeds/demo.seed)
+  set_tests_properties(e2e_hostsim_interop PROPERTIES TIMEOUT 180 LABELS e2e)
+endif()
