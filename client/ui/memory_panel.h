@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ struct PanelEvent {
   MsgIcon icon = MsgIcon::None;
   bool operator==(const PanelEvent&) const = default;
 };
+
+// Readable form for test failures: message<TAB>title<TAB>text<TAB>icon or focus<TAB>control.
+inline std::ostream& operator<<(std::ostream& os, const PanelEvent& e) {
+  if (e.kind == PanelEvent::Kind::Focus) return os << "focus\t" << e.text;
+  return os << "message\t" << e.title << '\t' << e.text << '\t'
+            << (e.icon == MsgIcon::Exclamation ? "exclamation" : "none");
+}
 
 class MemoryPanel : public Panel {
  public:

@@ -8,14 +8,6 @@
 #include "client/ui/memory_panel.h"
 #include "tests/unit/client/client_fixture.h"
 
-namespace kv {
-// Readable failure output; internal so that other test files may have their own.
-static std::ostream& operator<<(std::ostream& os, const PanelEvent& e) {
-  if (e.kind == PanelEvent::Kind::Focus) return os << "focus(" << e.text << ")";
-  return os << "box(" << e.title << " | " << e.text << (e.icon == MsgIcon::None ? " | none)" : ")");
-}
-}  // namespace kv
-
 using namespace kv;
 using kvtest::ClientDrive;
 
