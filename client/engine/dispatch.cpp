@@ -1,15 +1,17 @@
 #include "client/engine/methods.h"
-#include "client/engine/spool_family.h"
+
 #include "client/engine/csv_family.h"
 #include "client/engine/data_family.h"
 #include "client/engine/savefile_family.h"
 #include "client/engine/source_family.h"
+#include "client/engine/spool_family.h"
 
 namespace kv {
 namespace {
 
-// Operation code to its validation, script and reply methods. A family whose
-// methods are not built yet has null entries; the pipeline says so.
+// Operation code to its validation, script and reply methods, with the control
+// whose value the script and reply methods receive. A row without methods would
+// make the pipeline say that the operation cannot be used yet.
 const Dispatch kDispatch[] = {
     {11, CHK11, FTP11, std::nullopt, ANSER11, std::nullopt},
     {12, CHK13, FTP13, Ctl::MENUNO, ANSER13, Ctl::MENUNO},
