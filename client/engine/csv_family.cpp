@@ -13,7 +13,7 @@ namespace {
 using member::FieldCheck;
 using member::IsEmpty;
 
-// The same as CHK13 (Part 1.4).
+// The same as CHK13.
 constexpr FieldCheck kChk14[] = {
     {IsEmpty<Ctl::ライブラリー名>, "ライブラリー名を入力して下さい。", "データ・ライブラリー名", Ctl::ライブラリー名},
     {IsEmpty<Ctl::ファイル名>, "ファイル名を入力して下さい。", "データ・ファイル名", Ctl::ファイル名},
@@ -22,7 +22,7 @@ constexpr FieldCheck kChk14[] = {
     {member::NoNameAfterRoot, "保存先ファイルを入力してください。", "PCファイル名", Ctl::pcファイル名},
 };
 
-// The same as CHK22 (Part 1.4) with the CSV texts of the PC-file checks.
+// The same as CHK22 with the CSV texts of the PC-file checks.
 constexpr FieldCheck kChk23[] = {
     {IsEmpty<Ctl::ライブラリー名>, "データ・ライブラリー名を入力して下さい。", "データライブラリー名",
      Ctl::ライブラリー名},

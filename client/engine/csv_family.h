@@ -1,4 +1,4 @@
-// Part 1.5: CSV transfer. Operation 14 (download) and 23 (upload); the host
+// CSV transfer. Operation 14 (download) and 23 (upload); the host
 // converts between records and CSV in the work file QTEMP/CSVF.
 #pragma once
 #include <cstdint>

@@ -1,4 +1,4 @@
-// Part 1.4: physical-file data transfer. Operations 12 (text) and 13 (raw bytes)
+// Physical-file data transfer. Operations 12 (text) and 13 (raw bytes)
 // down; 27 (text) and 22 (raw bytes) up.
 #pragma once
 #include <cstdint>

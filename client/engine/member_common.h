@@ -1,4 +1,4 @@
-// What the member families (source, data, CSV: Parts 1.3 to 1.5) share: their
+// What the member families (source, data, CSV) share: their
 // validation tables and the checks on the member names and the PC path.
 #pragma once
 #include <cstdint>

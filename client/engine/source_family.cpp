@@ -93,8 +93,8 @@ void CHK21(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, k
 
 void FTP21(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;
-  // The design also derives a short type code here (DSPF gives DSP, RPGLE gives
-  // RPE) and never uses it: #SRCUP receives the text of タイプ unchanged.
+  // #SRCUP receives the text of タイプ unchanged (no short type code such as
+  // DSP for DSPF): the host program takes the full source type.
   ScriptFrame frame(p, Sentinel::Member);
   frame.Write({"quote TYPE C 943"},
               {"put " + PcPath(p.Text(Ctl::pcファイル名)) + " " + member::MemberPath(p),

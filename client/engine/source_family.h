@@ -1,4 +1,4 @@
-// Part 1.3: source member transfer. Operation 11 (download) and 21 (upload).
+// Source member transfer. Operation 11 (download) and 21 (upload).
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-// Part 1.5: CHK14, FTP14, ANSER14 (operation 14), CHK23, FTP23, ANSER23 (23).
+// CSV: CHK14, FTP14, ANSER14 (operation 14), CHK23, FTP23, ANSER23 (23).
 #include "client/engine/csv_family.h"
 
 #include "common/vbstr.h"

@@ -1,4 +1,4 @@
-// Part 1.4: CHK13, FTP13, ANSER13 (operations 12, 13), CHK22, FTP22, ANSER22 (22, 27).
+// Physical-file data: CHK13, FTP13, ANSER13 (operations 12, 13), CHK22, FTP22, ANSER22 (22, 27).
 #include "client/engine/data_family.h"
 
 #include "common/vbstr.h"

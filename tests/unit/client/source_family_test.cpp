@@ -1,4 +1,4 @@
-// Part 1.3: CHK11, FTP11, ANSER11, CHK21, FTP21, ANSER21.
+// Source members: CHK11, FTP11, ANSER11, CHK21, FTP21, ANSER21.
 #include "client/engine/source_family.h"
 
 #include "tests/unit/client/member_family_support.h"
