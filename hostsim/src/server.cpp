@@ -737,29 +737,38 @@ void Session::Stor(const std::string& arg) {
   int fileCcsid = f ? (f->ccsid == 65535 ? host_.japaneseCcsid : f->ccsid)
                     : (type_ == 'A' ? RelatedEbcdic(host_.asciiCcsid, host_.japaneseCcsid)
                                     : type_ == 'C' ? RelatedEbcdic(ccsid_, host_.japaneseCcsid) : host_.japaneseCcsid);
-  std::vector<std::string> lines;
+  // Lines are converted one at a time (twice when a new file needs the longest
+  // line first), so memory stays near the size of the upload and its records.
+  std::unique_ptr<Converter> conv;
   if (text) {
-    Converter conv(TextCcsid() ? TextCcsid() : fileCcsid, fileCcsid);
-    if (!conv.ok()) return Reply(550, "Data conversion to CCSID " + std::to_string(fileCcsid) + " not available.");
-    std::size_t pos = 0;
+    conv = std::make_unique<Converter>(TextCcsid() ? TextCcsid() : fileCcsid, fileCcsid);
+    if (!conv->ok()) return Reply(550, "Data conversion to CCSID " + std::to_string(fileCcsid) + " not available.");
+  }
+  auto forEachLine = [&](auto&& fn) {
+    std::size_t pos = 0, n = 0;
+    std::string e;
     while (pos < data.size()) {
       std::size_t nl = data.find('\n', pos);
       std::size_t end = nl == std::string::npos ? data.size() : nl;
       std::string_view ln(data.data() + pos, end - pos);
-      if (!ln.empty() && ln.back() == '\r') ln.remove_suffix(1);
-      std::string e;
-      conv.Convert(ln, e);
-      lines.push_back(std::move(e));
+      while (!ln.empty() && ln.back() == '\r') ln.remove_suffix(1);
+      e.clear();
+      conv->Convert(ln, e);
+      if (!fn(e, ++n)) return false;
       pos = nl == std::string::npos ? data.size() : nl + 1;
     }
-  }
+    return true;
+  };
   int rcdlen;
   bool source = f && f->source;
   if (f) {
     rcdlen = f->rcdlen;
   } else if (text) {
     std::size_t longest = 1;
-    for (const auto& ln : lines) longest = std::max(longest, TrimmedLength(ln));
+    forEachLine([&](const std::string& e, std::size_t) {
+      longest = std::max(longest, TrimmedLength(e));
+      return true;
+    });
     if (longest > 32766) return Reply(550, "Record length of new file " + t.file + " exceeds 32766.");
     rcdlen = static_cast<int>(longest);
   } else {
@@ -768,17 +777,23 @@ void Session::Stor(const std::string& arg) {
   std::size_t width = static_cast<std::size_t>(source ? rcdlen - 12 : rcdlen);
   auto records = std::make_shared<std::string>();
   if (text) {
-    records->reserve(lines.size() * static_cast<std::size_t>(rcdlen));
     std::string date = "000000";
     int seq = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      auto fit = FitRecord(lines[i], width);
-      if (!fit)
-        return Lines(550, {"Line " + std::to_string(i + 1) + " is longer than the record length " + std::to_string(width) + ".",
-                           "Member " + t.mbr + " not changed."});
+    std::size_t badLine = 0;
+    bool fits = forEachLine([&](const std::string& e, std::size_t n) {
+      auto fit = FitRecord(e, width);
+      if (!fit) {
+        badLine = n;
+        return false;
+      }
       if (source) records->append(MakeSourceRecord(++seq * 100, date, *fit, rcdlen));
       else records->append(*fit);
-    }
+      return true;
+    });
+    if (!fits)
+      return Lines(550, {"Line " + std::to_string(badLine) + " is longer than the record length " + std::to_string(width) + ".",
+                         "Member " + t.mbr + " not changed."});
+    records->shrink_to_fit();
   } else {
     records->assign(std::move(data));
     std::size_t rem = records->size() % static_cast<std::size_t>(rcdlen);
