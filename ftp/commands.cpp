@@ -72,17 +72,17 @@ int Open(CommandCall& c) {
   }
   if (c.words.size() < 2 || c.words.size() > 3) {
     // The logon answers still follow in the script and must not run as commands.
-    if (s.Opts().autoLogin) c.run.Logon(exitcode::kLogonFailed);
+    if (s.Opts().autoLogin) c.run.Logon(exitcode::kConnectFailed);
     Usage(c, "open host-name [port]");
-    return exitcode::kLogonFailed;
+    return exitcode::kConnectFailed;
   }
   int port = 21;
   if (c.words.size() == 3) {
     port = std::atoi(c.words[2].c_str());
     if (port < 1 || port > 65535 || c.words[2].find_first_not_of("0123456789") != std::string::npos) {
-      if (s.Opts().autoLogin) c.run.Logon(exitcode::kLogonFailed);
+      if (s.Opts().autoLogin) c.run.Logon(exitcode::kConnectFailed);
       Usage(c, "open host-name [port]");
-      return exitcode::kLogonFailed;
+      return exitcode::kConnectFailed;
     }
   }
   int status = s.Open(c.words[1], port);

@@ -11,9 +11,10 @@ namespace kv::ftp {
 namespace exitcode {
 constexpr int kOk = 0;             // every command succeeded
 constexpr int kCommandFailed = 1;  // a command was refused, unknown or failed locally; a transfer failed
-constexpr int kLogonFailed = 2;    // a connection could not be made or the logon was refused
+constexpr int kLogonFailed = 2;    // the logon was refused
 constexpr int kHostLost = 3;       // the host stopped answering, closed the connection or sent a malformed reply
 constexpr int kUsage = 4;          // bad command line or unreadable script file
+constexpr int kConnectFailed = 5;  // no connection could be made (unknown host, refused, no greeting)
 }  // namespace exitcode
 
 struct Options {

@@ -16,7 +16,7 @@ int Session::Open(const std::string& host, int port) {
     else
       console_.Message("> ftp: connect :" + r.message);
     control_.Close();
-    return exitcode::kLogonFailed;
+    return exitcode::kConnectFailed;
   }
   control_.Sock().SetKeepAlive();
   host_ = host;
@@ -26,10 +26,10 @@ int Session::Open(const std::string& host, int port) {
   do {
     greeting = ReadReply(options_.connectTimeout);
   } while (greeting && greeting->Kind() == 1);
-  if (!greeting) return exitcode::kLogonFailed;
+  if (!greeting) return exitcode::kConnectFailed;
   if (greeting->code != 220) {
     control_.Close();
-    return exitcode::kLogonFailed;
+    return exitcode::kConnectFailed;
   }
   textMode = true;
   epsvRefused = false;

@@ -1,8 +1,10 @@
 #include "client/engine/pipeline.h"
 
 #include "client/engine/paths.h"
+#include "client/engine/script.h"
 #include "client/ui/main_panel.h"
 #include "client/ui/remembered_inputs.h"
+#include "common/textfile.h"
 
 namespace kv {
 namespace {
@@ -37,6 +39,12 @@ struct RunningGuard {
 
 void DFT(const Panel& panel) { WriteConnectionFile(panel); }
 
+void ForgetSentinelAfterRefusedLogon(const RunResult& run) {
+  if (run.exitCode != kFtpExitLogonRefused) return;
+  auto line = ReadFirstLine(paths::kReply);
+  if (line && (*line == kMemberSentinel || *line == kSaveSentinel)) WriteLines(paths::kReply, {});
+}
+
 void Pipeline::Execute(RunContext& ctx) {
   if (running_) return;
   RunningGuard guard(running_);
@@ -70,6 +78,7 @@ void Pipeline::Execute(RunContext& ctx) {
     panel.SetText(Ctl::実行, "ＯＫ");
     return;
   }
+  ForgetSentinelAfterRefusedLogon(run);
   DFT(panel);
   d->reply(ctx, ArgumentOf(panel, d->replyArg));
   panel.SetText(Ctl::実行, "ＯＫ");

@@ -30,6 +30,15 @@ class Pipeline {
 // Writes kv3EV from the connection inputs; a failure does not stop the run.
 void DFT(const Panel& panel);
 
+// The FTP client's exit status when the host refused the logon.
+inline constexpr unsigned long kFtpExitLogonRefused = 2;
+
+// After a run whose logon the host refused: a reply file that still holds the
+// sentinel written before the run is emptied, so the reply method reports the
+// refused logon rather than a host that never answered. A reply that did arrive
+// is left alone.
+void ForgetSentinelAfterRefusedLogon(const RunResult& run);
+
 inline constexpr std::string_view kNoOperationText = "処理をメニューより選択して下さい。";
 inline constexpr std::string_view kAppTitle = "ＫＶ－ＴＲＡＮＳＩＴ";
 inline constexpr std::string_view kCannotStartText =

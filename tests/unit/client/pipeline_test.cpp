@@ -180,3 +180,19 @@ TEST(Execute, MissingClientProgramOnDisk) {
   ASSERT_EQ(f.panel.Events().size(), 2u);  // the pick's focus, then the box
   EXPECT_EQ(f.panel.Events()[1].text, std::string(kCannotStartText));
 }
+
+TEST(Execute, RefusedLogonWithoutReplyReadsAsEmpty) {
+  ClientDrive drive;
+  struct Row { std::string before; unsigned long exit; std::string after; };
+  const Row rows[] = {
+      {"123456789012345678901234567890TIMOVR\r\n", 2, ""},
+      {"1234567890TIMOVR\r\n", 2, ""},
+      {"123456789012345678901234567890TIMOVR\r\n", 5, "123456789012345678901234567890TIMOVR\r\n"},
+      {"123456789012345678901234567890NOTLIB\r\n", 2, "123456789012345678901234567890NOTLIB\r\n"},
+  };
+  for (const auto& r : rows) {
+    drive.PutFile("FTPTEXT.DAT", r.before);
+    ForgetSentinelAfterRefusedLogon(RunResult{true, r.exit});
+    EXPECT_EQ(drive.File("FTPTEXT.DAT"), r.after) << r.before << r.exit;
+  }
+}

@@ -56,7 +56,7 @@ TEST(Interpreter, FailedConnectionSkipsLogonLinesAndLaterCommandsFail) {
   // The password is itself a command name: it must neither run nor be shown.
   RunResult r = RunScript({"open 127.0.0.1 " + port, "QSECOFR", "quit", "quote TYPE C 943", "cd /QSYS.LIB/",
                            "get QTEMP/FTPTEXT C:\\KV-TRANSIT\\FTPTEXT.DAT", "quit"});
-  EXPECT_EQ(r.status, exitcode::kLogonFailed);
+  EXPECT_EQ(r.status, exitcode::kConnectFailed);
   EXPECT_NE(r.output.find("> ftp: connect :"), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("QSECOFR"), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("ftp> quit\nftp> quote"), std::string::npos) << r.output;
@@ -67,7 +67,7 @@ TEST(Interpreter, FailedConnectionSkipsLogonLinesAndLaterCommandsFail) {
 
 TEST(Interpreter, UnknownHostAndBadOpenLineStillConsumeTheAnswers) {
   RunResult r = RunScript({"open no-such-host.invalid", "USER", "PASSWORD", "open", "USER2", "PASSWORD2", "pwd"});
-  EXPECT_EQ(r.status, exitcode::kLogonFailed);
+  EXPECT_EQ(r.status, exitcode::kConnectFailed);
   EXPECT_NE(r.output.find("Unknown host no-such-host.invalid."), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("PASSWORD"), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("USER"), std::string::npos) << r.output;
