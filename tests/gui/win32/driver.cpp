@@ -276,10 +276,25 @@ void App::PickMenu(const std::wstring& menu, const std::wstring& item) const {
   wchar_t access = towupper(menu[menu.find(L'&') + 1]);
 
   REQUIRE(IsWindowEnabled(main_));
-  SetForegroundWindow(main_);
-  REQUIRE(WaitFor([&] { return GetForegroundWindow() == main_; }));
-  PressKey(static_cast<WORD>(access), true);
-  REQUIRE(WaitFor([&] { return !TopWindows(L"#32768").empty(); }));
+  // The keys go to the active window: make it the program's main window, and
+  // try again if a key arrived while the activation was still under way.
+  bool open = false;
+  for (int attempt = 0; attempt < 4 && !open; ++attempt) {
+    SetForegroundWindow(main_);
+    REQUIRE(WaitFor([&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      return GetForegroundWindow() == main_ && GetGUIThreadInfo(pi_.dwThreadId, &info) && info.hwndActive == main_;
+    }));
+    PressKey(static_cast<WORD>(access), true);
+    open = WaitFor([&] { return !TopWindows(L"#32768").empty(); }, 1500);
+    if (!open) {
+      PressKey(VK_ESCAPE);
+      PressKey(VK_ESCAPE);
+      Sleep(100);
+    }
+  }
+  REQUIRE(open);
   for (int i = 0; i < index; ++i) PressKey(VK_DOWN);
   PressKey(VK_RETURN);
   REQUIRE(WaitFor([&] { return TopWindows(L"#32768").empty(); }));
