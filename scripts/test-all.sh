@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ libgtest-dev pkg-config
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          wine64 xvfb xdotool x11-utils vsftpd curl tnftp procps iproute2)
+          wine64 xvfb xdotool x11-utils fonts-ipafont-gothic fonts-wine locales vsftpd curl tnftp procps iproute2)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
