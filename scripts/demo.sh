@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The main job on the built-in simulated host: start a simulated IBM i, install
+# the tool library on it through our FTP client (the restore script the
+# installer runs), then download a source member with kvxfer, upload it as a new
+# member and download that again, printing what an operator would see.
+#
+#   KV_DEMO_ADDRESS   loopback address for the host (default 127.0.0.2; port 21)
+#   KV_DEMO_GUI=1     also open hostxfer.exe under Wine on the same host when a
+#                     display is available and the Windows build exists
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+need=(cmake ninja-build g++ libgtest-dev)
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+echo "== building"
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/native --target hostsim kvftp kvxfer kvsetup-script >/dev/null
+bin=$root/build/native
+
+demo=$root/build/demo
+mkdir -p "$demo/media" "$demo/pc"
+export KV_DRIVE_C=$demo/drive_c
+install_dir=$KV_DRIVE_C/KV-TRANSIT
+mkdir -p "$install_dir"
+
+address=${KV_DEMO_ADDRESS:-127.0.0.2}
+echo "== starting the simulated IBM i on $address:21 (state kept in build/demo/host-state)"
+coproc HOST { exec "$bin/hostsim/hostsim" --listen "$address:21" --seed hostsim/seeds/demo.seed \
+                   --state "$demo/host-state" 2>"$demo/hostsim.log"; }
+host_pid=$HOST_PID
+trap 'kill "$host_pid" 2>/dev/null || true; wait "$host_pid" 2>/dev/null || true' EXIT
+if ! read -r -t 10 first <&"${HOST[0]}" || [[ $first != listening* ]]; then
+  echo "hostsim could not listen on $address:21 (port 21 needs root; is another server there?)" >&2
+  cat "$demo/hostsim.log" >&2
+  exit 1
+fi
+echo "   $first"
+
+echo "== installing the PC side: C:\\KV-TRANSIT with FTP.EXE and LIBNAME.ini"
+cp "$bin/ftp/kvftp" "$install_dir/FTP.EXE"
+printf 'TRIAL_KVU TRIAL_KVD\r\n' > "$install_dir/LIBNAME.ini"
+
+echo "== installing the host libraries TRIAL_KVU and TRIAL_KVD through the FTP client"
+"$bin/hostsim/hostsim" mksavf --tool-library TRIAL_KVU "$demo/media/TRIAL_KVU.SAVF"
+"$bin/hostsim/hostsim" mksavf --data-library TRIAL_KVD "$demo/media/TRIAL_KVD.SAVF"
+"$bin/setup/kvsetup-script" "$address" QSECOFR QSECOFR "Z:${demo//\//\\}\\media"
+"$install_dir/FTP.EXE" '-s:c:\KV-TRANSIT\kvtrn.ini' | iconv -f CP932 -t UTF-8 | sed 's/^/   | /'
+
+run() {
+  echo "\$ kvxfer $*"
+  set +e
+  "$bin/cli/kvxfer" "$@" | sed 's/^/   /'
+  local status=${PIPESTATUS[0]}
+  set -e
+  echo "   (exit status $status)"
+}
+logon=(--ip="$address" --user=QSECOFR --password=QSECOFR)
+
+echo "== source download: DEMOLIB/QRPGSRC.HELLO"
+run source1 "${logon[@]}" --lib=DEMOLIB --file=QRPGSRC --member=HELLO --pcfile="$demo/pc/HELLO.txt"
+echo "   PC file build/demo/pc/HELLO.txt:"
+iconv -f CP932 -t UTF-8 "$demo/pc/HELLO.txt" | sed 's/ *\r$//; s/^/   | /'
+
+echo "== source upload as DEMOLIB/QRPGSRC.HELLO2"
+run source2 "${logon[@]}" --lib=DEMOLIB --file=QRPGSRC --member=HELLO2 --type=RPGLE --pcfile="$demo/pc/HELLO.txt"
+
+echo "== download of the new member, compared with the first download"
+run source1 "${logon[@]}" --lib=DEMOLIB --file=QRPGSRC --member=HELLO2 --pcfile="$demo/pc/HELLO2.txt"
+if cmp -s "$demo/pc/HELLO.txt" "$demo/pc/HELLO2.txt"; then
+  echo "   HELLO2 holds the same source lines as HELLO"
+else
+  echo "   HELLO2 differs from HELLO" >&2
+  exit 1
+fi
+
+echo "== a member that does not exist"
+run source1 "${logon[@]}" --lib=DEMOLIB --file=QRPGSRC --member=NOSUCH --pcfile="$demo/pc/NOSUCH.txt"
+
+exe=$root/build/win/client/ui/win32/hostxfer.exe
+if [[ ${KV_DEMO_GUI:-0} == 1 && -n ${DISPLAY:-} && -f $exe ]] && command -v wine >/dev/null; then
+  echo "== opening hostxfer.exe under Wine (close its window to end the demo)"
+  prefix=$demo/wineprefix
+  export WINEPREFIX=$prefix WINEDEBUG=-all
+  [[ -d $prefix ]] || wineboot -i >/dev/null 2>&1 || true
+  wine_install=$prefix/drive_c/KV-TRANSIT
+  mkdir -p "$wine_install"
+  cp "$root/build/win/ftp/FTP.EXE" "$wine_install/FTP.EXE"
+  printf 'TRIAL_KVU TRIAL_KVD\r\n' > "$wine_install/LIBNAME.ini"
+  printf '%s\r\nQSECOFR\r\nQSECOFR\r\n' "$address" > "$wine_install/kv3EV"
+  wine "$exe" || true
+fi
+echo "== done"
