@@ -68,8 +68,10 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
       code = 0;  // the process cannot be queried: stop waiting, as a failed open would
     }
     if (processEvents) processEvents();
+    // Once the program has ended there is nothing left to wait for.
+    if (code != kStillActive) break;
     ::usleep(50 * 1000);
-  } while (code == kStillActive);
+  } while (true);
   result.exitCode = code;
   return result;
 }

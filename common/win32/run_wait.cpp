@@ -33,8 +33,11 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
   do {
     if (process) GetExitCodeProcess(process, &code);
     if (processEvents) processEvents();
+    // Once the program has ended there is nothing left to wait for: the delay
+    // after the end stays within one poll interval.
+    if (code != STILL_ACTIVE) break;
     Sleep(50);
-  } while (code == STILL_ACTIVE);
+  } while (true);
   if (process) CloseHandle(process);
   result.exitCode = code;
   return result;
