@@ -1,5 +1,6 @@
 #include "client/engine/member_common.h"
 
+#include "client/engine/pc_path_check.h"
 #include "common/textfile.h"
 #include "common/vbstr.h"
 
@@ -20,11 +21,7 @@ void RunChecks(Panel& panel, std::span<const FieldCheck> checks, std::int16_t& f
 
 bool NoBackslash(const Panel& panel) { return panel.Text(Ctl::pcファイル名).find('\\') == std::string::npos; }
 
-bool NoNameAfterRoot(const Panel& panel) {
-  std::string two = Mid(panel.Text(Ctl::pcファイル名), 4, 2);
-  while (Len(two) < 2) two += ' ';
-  return two == "  ";
-}
+bool NoNameAfterRoot(const Panel& panel) { return NoFileNameAfterRoot(panel.Text(Ctl::pcファイル名)); }
 
 bool PcFileMissing(const Panel& panel) { return !PathExists(panel.Text(Ctl::pcファイル名)); }
 

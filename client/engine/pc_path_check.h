@@ -1,4 +1,4 @@
-// The file-name check that the save-file and spool validations share.
+// The file-name check that every validation of a PC path shares.
 #pragma once
 #include <string_view>
 

@@ -9,19 +9,6 @@ using namespace kvtest;
 
 namespace {
 
-const std::string kLogon = "ログイン出来ません。ユーザー・パスワード間違いないですか？";
-const std::string kLogonTitle = "PC⇒AS400(CSV）";
-const std::string kNotLib = "ライブラリー名が間違っています確認してください。";
-const std::string kNotFil = "ファイル名が間違っています確認してください。";
-const std::string kNotMbr = "メンバー名が間違っています確認してください。";
-const std::string kTimeout = "通信不能です。";
-
-Inputs With(void (*edit)(Inputs&)) {
-  Inputs in;
-  edit(in);
-  return in;
-}
-
 const std::string kDft = ClientDrive::Cp932Lines({"SYSTEM:10.0.0.1", "USER:QSECOFR", "PWRD:PW1", "SLIB:QGPL",
                                                   "SFIL:QRPGSRC", "SMBR:PGM1", "OLIB:OBJLIB"});
 

@@ -16,6 +16,14 @@
 namespace kvtest {
 
 // The thirty characters before the status field.
+// The texts the member families' reply methods share.
+inline const std::string kLogon = "ログイン出来ません。ユーザー・パスワード間違いないですか？";
+inline const std::string kLogonTitle = "PC⇒AS400(CSV）";
+inline const std::string kNotLib = "ライブラリー名が間違っています確認してください。";
+inline const std::string kNotFil = "ファイル名が間違っています確認してください。";
+inline const std::string kNotMbr = "メンバー名が間違っています確認してください。";
+inline const std::string kTimeout = "通信不能です。";
+
 inline const std::string k30 = "123456789012345678901234567890";
 
 // A reply line: k30, the status field (as given, not padded), and from
@@ -44,6 +52,14 @@ struct Inputs {
   std::string type = "RPGLE", objlib = "OBJLIB";
   int compile = 0, kanji = 0;
 };
+
+// Default inputs with one edit applied, for table rows.
+inline Inputs With(void (*edit)(Inputs&)) {
+  Inputs in;
+  edit(in);
+  return in;
+}
+
 
 class MemberFixture {
  public:
