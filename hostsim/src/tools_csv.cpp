@@ -225,6 +225,8 @@ CmdResult CsvPut(CallContext& c) {
   }
   m->data = std::move(records);
   m->changed = Now();
+  // The work file is used up: a second call without a new upload must not load it again.
+  c.job.qtemp.objects.erase({"CSVF", "*FILE"});
   c.host.dirty = true;
   char count[8];
   std::snprintf(count, sizeof count, "%5d", loaded % 100000);
