@@ -11,6 +11,9 @@ namespace kv {
 namespace {
 
 using member::FieldCheck;
+using member::kNotFil;
+using member::kNotLib;
+using member::kNotMbr;
 using member::IsEmpty;
 
 // The same as CHK13.
@@ -32,9 +35,6 @@ constexpr FieldCheck kChk23[] = {
     {member::PcFileMissing, "PCファイルが存在しません。", "PCファイル名", Ctl::pcファイル名},
 };
 
-constexpr std::string_view kNotLib = "ライブラリー名が間違っています確認してください。";
-constexpr std::string_view kNotFil = "ファイル名が間違っています確認してください。";
-constexpr std::string_view kNotMbr = "メンバー名が間違っています確認してください。";
 
 std::vector<ReplyTest> Anser14Tests() {
   constexpr auto m = ReplyMethod::ANSER14;

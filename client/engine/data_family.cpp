@@ -12,6 +12,9 @@ namespace kv {
 namespace {
 
 using member::FieldCheck;
+using member::kNotFil;
+using member::kNotLib;
+using member::kNotMbr;
 using member::IsEmpty;
 
 constexpr FieldCheck kChk13[] = {
@@ -32,9 +35,6 @@ constexpr FieldCheck kChk22[] = {
     {member::PcFileMissing, "PCファイルが存在しません。", "PCファイル名", Ctl::pcファイル名},
 };
 
-constexpr std::string_view kNotLib = "ライブラリー名が間違っています確認してください。";
-constexpr std::string_view kNotFil = "ファイル名が間違っています確認してください。";
-constexpr std::string_view kNotMbr = "メンバー名が間違っています確認してください。";
 
 bool IsBinaryDownload(const std::string& code) { return code == "13"; }
 bool IsBinaryUpload(const Panel& p) { return MenuNo(p) == 22; }

@@ -40,6 +40,11 @@ bool NoNameAfterRoot(const Panel& panel);
 // The attributes of `pcファイル名` cannot be read (a directory counts as found).
 bool PcFileMissing(const Panel& panel);
 
+// The replies for names the host does not know.
+inline constexpr std::string_view kNotLib = "ライブラリー名が間違っています確認してください。";
+inline constexpr std::string_view kNotFil = "ファイル名が間違っています確認してください。";
+inline constexpr std::string_view kNotMbr = "メンバー名が間違っています確認してください。";
+
 // library + "/" + file + "." + member, as the get and put lines name a member.
 std::string MemberPath(const Panel& panel);
 

@@ -11,6 +11,9 @@ namespace kv {
 namespace {
 
 using member::FieldCheck;
+using member::kNotFil;
+using member::kNotLib;
+using member::kNotMbr;
 using member::IsEmpty;
 using member::RunsWhen;
 
@@ -39,9 +42,6 @@ constexpr FieldCheck kChk21[] = {
      RunsWhen::PreviousDidNotFire},
 };
 
-constexpr std::string_view kNotLib = "ライブラリー名が間違っています確認してください。";
-constexpr std::string_view kNotFil = "ファイル名が間違っています確認してください。";
-constexpr std::string_view kNotMbr = "メンバー名が間違っています確認してください。";
 
 std::vector<ReplyTest> Anser11Tests() {
   constexpr auto m = ReplyMethod::ANSER11;
