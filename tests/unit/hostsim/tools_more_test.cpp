@@ -264,3 +264,17 @@ TEST_F(ToolsTest, SpoolSaveFileGoesBackOntoAQueue) {
   Call("#PUTSPLFV", "'OUT2' 'SPOOL2'");
   EXPECT_EQ(Status(), "NOTRST");
 }
+
+TEST_F(ToolsTest, AProgramWhoseRoutineIsNotBuiltEndsInError) {
+  host_.FindLibrary("TOOLS")->Put(MakeProgram("#OLDTOOL", "NOSUCH", "CLP", ""));
+  std::size_t before = host_.qsysopr.size();
+  auto r = RunCommand(host_, job_, "CALL TOOLS/#OLDTOOL");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.messages.back().id, "CPF9999");
+  EXPECT_EQ(host_.qsysopr.size(), before + 1);
+  EXPECT_EQ(Reply(), "<none>");
+  // Every tool program of the library has its routine, with the parameter count the client passes.
+  for (const auto& [pgm, routine] : ToolPrograms()) EXPECT_TRUE(FindRoutine(routine)) << pgm;
+  EXPECT_EQ(FindRoutine("FTPOBJ4V")->parms, 7);
+  EXPECT_EQ(FindRoutine("PUTSPLFV")->parms, 2);
+}
