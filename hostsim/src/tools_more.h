@@ -31,13 +31,6 @@ void WriteWorkFile(Library& lib, const std::string& name, const std::string& mem
 // Returns false when the bytes cannot be stored.
 bool WriteWorkSaveFile(Host& host, Job& job, const std::string& image);
 
-// Spooled files live in output queues; these find them by job and number.
-struct SpoolRef {
-  Library* lib = nullptr;
-  Object* outq = nullptr;
-  SpooledFile* file = nullptr;
-};
-
 void RegisterCsvRoutines(std::map<std::string, Routine>& r);
 void RegisterSaveFileRoutines(std::map<std::string, Routine>& r);
 void RegisterSpoolRoutines(std::map<std::string, Routine>& r);

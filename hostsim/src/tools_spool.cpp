@@ -17,6 +17,13 @@ namespace {
 
 CmdResult Done() { return {true, {}}; }
 
+// A spooled file and the output queue (and its library) that holds it.
+struct SpoolRef {
+  Library* lib = nullptr;
+  Object* outq = nullptr;
+  SpooledFile* file = nullptr;
+};
+
 bool AllDigits(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos; }
 
 // Finds the spooled file named by the seven parameters; writes the reply and
