@@ -100,6 +100,12 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
     } else if (spec.maxLength > 0 && Len(value) > static_cast<std::size_t>(spec.maxLength)) {
       err << "kvxfer: " << NameOf(*ctl) << " takes at most " << spec.maxLength << " characters\n";
       return 2;
+    } else if (value.find_first_of("\r\n") != std::string::npos) {
+      // The boxes hold one line. A line break would become a line of its own
+      // in the transfer script (an FTP command nobody typed) and would shift
+      // the lines of the remembered-inputs files.
+      err << "kvxfer: " << NameOf(*ctl) << " takes one line\n";
+      return 2;
     }
     // A path typed as a Linux path is the same file seen from Windows.
     if (*ctl == Ctl::pcファイル名 && !value.empty() && value[0] == '/') value = ToWindowsPath(value);

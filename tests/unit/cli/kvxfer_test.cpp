@@ -40,6 +40,9 @@ TEST(Kvxfer, UsageErrors) {
       {{"lib1", "--メンバー名=X"}, "does not show メンバー名"},
       {{"source2", "--compile=yes"}, "0 or 1"},
       {{"source1", "--LABEL99=x"}, "unknown control"},
+      // A line break would add a command of its own to the transfer script.
+      {{"source1", "--pcfile=C:\\a.txt\nquote rcmd DLTLIB X"}, "one line"},
+      {{"source1", "--password=PW\r"}, "one line"},
   };
   for (const auto& r : rows) {
     Outcome o = RunKv(r.args);
