@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Prepares the Wine GUI tests: the ja_JP.UTF-8 locale, a Wine prefix (kept and
 # reused while Wine and these settings stay the same), our own Xvfb display and
-# a warm wineserver. Usage: setup.sh STATE_DIR
+# a warm wineserver. Usage: setup.sh STATE_DIR WIN_BUILD_DIR
 set -euo pipefail
 STATE="$1"
+WIN="$2"
 HERE="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$STATE"
 rm -f "$STATE/display"
@@ -34,7 +35,8 @@ if [ ! -f "$WINEPREFIX/.kv-key" ] || [ "$(cat "$WINEPREFIX/.kv-key")" != "$key" 
   timeout 120 wineboot -i </dev/null >"$STATE/wineboot.log" 2>&1 || true
   # regedit reads Japanese value names only from a UTF-16 file with a BOM.
   { printf '\xff\xfe'; sed 's/$/\r/' "$HERE/settings.reg.in" | iconv -f UTF-8 -t UTF-16LE; } >"$STATE/settings.reg"
-  timeout 60 wine regedit /S "$(winepath -w "$STATE/settings.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+  reg="$STATE/settings.reg"
+  timeout 60 wine regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
   for f in /usr/share/fonts/truetype/wine/marlett.ttf /usr/share/wine/fonts/marlett.ttf; do
     [ -f "$f" ] && cp "$f" "$WINEPREFIX/drive_c/windows/Fonts/" && break
   done
@@ -46,4 +48,13 @@ fi
 wineserver -k 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1
 timeout 60 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# A hidden window that keeps Wine's desktop open between test programs, so it
+# is never closed just as the next program creates its window.
+# Wait until the keeper has started the desktop process: a desktop started by
+# a test would inherit that test's output pipe and hold it open.
+setsid wine "$WIN/tests/gui/win32/gui_driver.exe" --hold </dev/null >/dev/null 2>&1 &
+desktop_up() { LANG=C xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop'; }
+for _ in $(seq 1 300); do desktop_up && break; sleep 0.1; done
+desktop_up || { echo "Wine's desktop did not start"; exit 1; }
+sleep 0.3
 echo "Wine GUI tests ready on display :$n"

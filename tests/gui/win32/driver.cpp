@@ -298,6 +298,10 @@ void App::PickMenu(const std::wstring& menu, const std::wstring& item) const {
   for (int i = 0; i < index; ++i) PressKey(VK_DOWN);
   PressKey(VK_RETURN);
   REQUIRE(WaitFor([&] { return TopWindows(L"#32768").empty(); }));
+  // The item's command is posted when the menu closes; wait until the program
+  // has handled it and is idle again.
+  Sleep(20);
+  WaitForInputIdle(pi_.hProcess, 3000);
 }
 
 std::vector<HWND> App::TopWindows(const wchar_t* cls) const {

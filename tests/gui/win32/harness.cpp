@@ -44,12 +44,23 @@ int wmain(int argc, wchar_t** argv) {
     for (const auto& [n, fn] : gui::Registry()) std::printf("%s\n", n.c_str());
     return 0;
   }
+  if (name == "--hold") {
+    // Keeps Wine's desktop in use for the whole suite (ended by wineserver -k).
+    CreateWindowExW(0, L"STATIC", L"kv gui keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+  }
   auto it = gui::Registry().find(name);
   if (it == gui::Registry().end()) {
     std::printf("unknown scenario %s\n", name.c_str());
     return 2;
   }
   SetDriverArguments(argc, argv);
+  // A hidden window of our own keeps Wine's desktop in use between two runs
+  // of the program within one scenario; without a user it may close the
+  // desktop just as the next program creates its window.
+  CreateWindowExW(0, L"STATIC", L"kv gui driver", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   try {
     it->second();
   } catch (const gui::Abort&) {

@@ -184,6 +184,7 @@ GUI_TEST(operation_panels) {
   for (const Pick& p : kPicks) {
     std::printf("operation %d\n", p.code);
     app.PickMenu(p.menu, p.item);
+    WaitFor([&] { return app.Text(Ctl::MENUNO) == std::to_string(p.code); }, 2000);
     CHECK_EQ(app.Text(Ctl::MENUNO), std::to_string(p.code));
     CHECK_EQ(app.Text(Ctl::処理), std::string(p.title));
 
@@ -368,6 +369,7 @@ GUI_TEST(open_chooser_carries_file_name) {
   CloseFileDialog(dlg, IDCANCEL);
 
   app.PickMenu(kUp, L"ソース");
+  WaitFor([&] { return app.Text(Ctl::MENUNO) == "21"; }, 2000);
   CHECK(!app.Visible(Ctl::保存先));
   app.Click(Ctl::参照);
   dlg = app.WaitFileDialog();
