@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <vector>
+
 #include "client/engine/paths.h"
 #include "client/engine/pipeline.h"
 #include "client/ui/choosers.h"
@@ -34,6 +36,85 @@ constexpr Ctl kSelectOnFocus[] = {
     Ctl::ジョブ名, Ctl::スプールユーザー, Ctl::番号, Ctl::スプール番号, Ctl::リリース, Ctl::オブジェクトライブラリー, Ctl::復元先,
 };
 
+// Keeps the operation inputs as they are while a run is under way: the reply
+// is interpreted against the same panel afterwards (the success line and the
+// remembered inputs read it). Text boxes become read-only, check boxes stop
+// ticking themselves, and the combo box gets no keys or clicks that would
+// change it. Nothing is disabled, so the window looks and repaints as before.
+class InputLock {
+ public:
+  void Engage(const Win32Panel& panel) {
+    if (engaged_) return;
+    engaged_ = true;
+    for (const auto& s : AllControls()) {
+      HWND h = panel.Handle(s.ctl);
+      if (s.kind == CtlKind::TextBox && !(GetWindowLongW(h, GWL_STYLE) & ES_READONLY)) {
+        SendMessageW(h, EM_SETREADONLY, TRUE, 0);
+        readOnly_.push_back(h);
+      } else if (s.kind == CtlKind::CheckBox) {
+        LONG style = GetWindowLongW(h, GWL_STYLE);
+        if ((style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+          SendMessageW(h, BM_SETSTYLE, static_cast<WPARAM>((style & ~BS_TYPEMASK) | BS_CHECKBOX), FALSE);
+          checks_.push_back(h);
+        }
+      } else if (s.kind == CtlKind::ComboBox) {
+        SendMessageW(h, CB_SHOWDROPDOWN, FALSE, 0);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        combos_.push_back(h);
+        if (GetComboBoxInfo(h, &info) && info.hwndList) combos_.push_back(info.hwndList);
+      }
+    }
+  }
+
+  void Release() {
+    if (!engaged_) return;
+    engaged_ = false;
+    for (HWND h : readOnly_) SendMessageW(h, EM_SETREADONLY, FALSE, 0);
+    for (HWND h : checks_) {
+      LONG style = GetWindowLongW(h, GWL_STYLE);
+      SendMessageW(h, BM_SETSTYLE, static_cast<WPARAM>((style & ~BS_TYPEMASK) | BS_AUTOCHECKBOX), FALSE);
+    }
+    readOnly_.clear();
+    checks_.clear();
+    combos_.clear();
+  }
+
+  // True for a key or click that would change a locked combo box (its edit
+  // and its list included). Tab and F1 still pass, so the focus can move on
+  // and help opens as usual.
+  bool Swallows(const MSG& msg) const {
+    if (!engaged_ || !msg.hwnd) return false;
+    bool combo = false;
+    for (HWND h : combos_)
+      if (msg.hwnd == h || IsChild(h, msg.hwnd)) combo = true;
+    if (!combo) return false;
+    switch (msg.message) {
+      case WM_KEYDOWN:
+        return msg.wParam != VK_TAB && msg.wParam != VK_F1 && msg.wParam != VK_SHIFT;
+      case WM_CHAR:
+        return msg.wParam != L'\t';
+      case WM_SYSKEYDOWN:  // Alt+Up and Alt+Down open the list
+        return msg.wParam == VK_UP || msg.wParam == VK_DOWN;
+      case WM_IME_CHAR:
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONUP:
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONUP:
+      case WM_MBUTTONDOWN:
+      case WM_MBUTTONUP:
+      case WM_MOUSEWHEEL:
+        return true;
+    }
+    return false;
+  }
+
+ private:
+  bool engaged_ = false;
+  std::vector<HWND> readOnly_, checks_, combos_;
+};
+
 struct App {
   HINSTANCE instance = nullptr;
   HWND main = nullptr;
@@ -42,11 +123,13 @@ struct App {
   Win32Panel panel;
   Pipeline pipeline;
   HBITMAP logo = nullptr;
+  InputLock lock;
 };
 App* g_app = nullptr;
 
 // Hands a message to the dialog keys (Tab, F1) of whichever window it is for.
 bool PreTranslate(MSG& msg) {
+  if (g_app->lock.Swallows(msg)) return true;
   if (g_app->keys && TranslateAcceleratorW(g_app->main, g_app->keys, &msg)) return true;
   HWND about = AboutWindow();
   if (about && IsDialogMessageW(about, &msg)) return true;
@@ -105,8 +188,12 @@ void OnControl(Ctl c, int code) {
   if (code != BN_CLICKED) return;
   switch (c) {
     case Ctl::実行: {
+      // A press during a run is the pipeline's to ignore; the lock belongs to the first press.
+      bool first = !g_app->pipeline.Running();
+      if (first) g_app->lock.Engage(panel);
       RunContext ctx{panel};
       g_app->pipeline.Execute(ctx);
+      if (first) g_app->lock.Release();
       break;
     }
     case Ctl::終了:

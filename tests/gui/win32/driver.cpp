@@ -399,4 +399,5 @@ void SetDriverArguments(int argc, wchar_t** argv) {
   if (argc > 2) gui::g_paths.program = argv[2];
   if (argc > 3) gui::g_paths.stubFtp = argv[3];
   if (argc > 4) gui::g_paths.shots = argv[4];
+  if (argc > 5) gui::g_paths.realFtp = argv[5];
 }

@@ -17,6 +17,7 @@ struct DriverPaths {
   std::wstring program;   // hostxfer.exe
   std::wstring stubFtp;   // the stand-in FTP client
   std::wstring shots;     // folder for screenshots
+  std::wstring realFtp;   // our FTP client, for the runs against a simulated host
 };
 const DriverPaths& Paths();
 

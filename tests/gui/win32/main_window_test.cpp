@@ -103,6 +103,16 @@ void SetDialogName(HWND dlg, const std::wstring& name) {
 
 void Touch(const std::wstring& path) { WriteCp932Lines(path, {"x"}); }
 
+// Puts the keyboard focus into a text box as a mouse click there does.
+void ClickInto(App& app, Ctl c) {
+  HWND h = app.Control(c);
+  SetForegroundWindow(app.Main());
+  REQUIRE(WaitFor([&] { return GetForegroundWindow() == app.Main(); }));
+  PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 2));
+  PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(1, 2));
+  REQUIRE(WaitFor([&] { return app.Focused() == c; }, 2000));
+}
+
 // Fills operation 11's panel so that its own checks pass.
 void FillSourceDownload(App& app) {
   app.SetText(Ctl::ファイル名, "QRPGSRC");
@@ -466,7 +476,7 @@ GUI_TEST(about_window) {
   CHECK_EQ(WindowText(GetDlgItem(about, kv::win32::kAboutVersion)), std::string("ﾊﾞｰｼﾞｮﾝ 5.0.0"));
   CHECK_EQ(WindowText(GetDlgItem(about, kv::win32::kAboutCompany)), std::string("KV Transit Works"));
   CHECK_EQ(WindowText(GetDlgItem(about, kv::win32::kAboutCopyright)),
-           std::string("Copyright (C) 2024 KV Transit Works"));
+           std::string("Copyright (C) 2026 KV Transit Works"));
   CHECK_EQ(WindowText(GetDlgItem(about, IDOK)), std::string("OK"));
   CHECK_EQ(WindowText(GetDlgItem(about, kv::win32::kAboutSysInfo)), std::string("ｼｽﾃﾑ情報(&S)..."));
   CHECK(SendMessageW(GetDlgItem(about, kv::win32::kAboutIcon), STM_GETICON, 0, 0) != 0);
@@ -526,6 +536,16 @@ GUI_TEST(transfer_with_slow_client) {
   CHECK_EQ(app.Text(Ctl::MENUNO), std::string("11"));
   CHECK(GetTickCount() - before < 500);
   app.Click(Ctl::実行);
+  // The inputs stay as they are until the reply has been read, also after the
+  // ignored second press: typing into a box and clicking a check box change nothing.
+  ClickInto(app, Ctl::メンバー名);
+  Type(L"XYZ");
+  app.PressKey(VK_TAB);
+  CHECK(WaitFor([&] { return app.Focused() == Ctl::pcファイル名; }, 1000));
+  PostMessageW(app.Control(Ctl::漢字), BM_CLICK, 0, 0);
+  CHECK_EQ(app.Text(Ctl::メンバー名), std::string("MBR1"));
+  CHECK_EQ(app.Check(Ctl::漢字), 0);
+  CHECK_EQ(app.Text(Ctl::実行), std::string("実行中"));  // all of it within the run
   app.PickMenu(kUp, L"ソース");
   CHECK_EQ(app.Text(Ctl::MENUNO), std::string("11"));
   CHECK_EQ(app.Text(Ctl::処理), std::string(" ソース・ダウンロード"));
@@ -537,6 +557,12 @@ GUI_TEST(transfer_with_slow_client) {
       },
       15000);
   CHECK(done);
+  // Afterwards the inputs take typing and clicks again.
+  ClickInto(app, Ctl::メンバー名);
+  Type(L"Q");
+  CHECK(WaitFor([&] { return app.Text(Ctl::メンバー名).find('Q') != std::string::npos; }, 2000));
+  PostMessageW(app.Control(Ctl::漢字), BM_CLICK, 0, 0);
+  CHECK(WaitFor([&] { return app.Check(Ctl::漢字) == 1; }, 2000));
   std::string runs = ReadBytes(L"C:\\kvgui\\stub\\runs.log");
   CHECK_EQ(runs, std::string("c:\\KV-TRANSIT\\kvtrn.ini\r\n"));
   std::string script = Cp932ToUtf8(ReadBytes(L"C:\\kvgui\\stub\\script.txt"));
