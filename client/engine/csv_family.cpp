@@ -16,15 +16,6 @@ using member::kNotLib;
 using member::kNotMbr;
 using member::IsEmpty;
 
-// The same as CHK13.
-constexpr FieldCheck kChk14[] = {
-    {IsEmpty<Ctl::ライブラリー名>, "ライブラリー名を入力して下さい。", "データ・ライブラリー名", Ctl::ライブラリー名},
-    {IsEmpty<Ctl::ファイル名>, "ファイル名を入力して下さい。", "データ・ファイル名", Ctl::ファイル名},
-    {IsEmpty<Ctl::メンバー名>, "メンバー名を入力して下さい。", "メンバー名", Ctl::メンバー名},
-    {member::NoBackslash, "パス名が不正です。", "PCファイル名", Ctl::pcファイル名},
-    {member::NoNameAfterRoot, "保存先ファイルを入力してください。", "PCファイル名", Ctl::pcファイル名},
-};
-
 // The same as CHK22 with the CSV texts of the PC-file checks.
 constexpr FieldCheck kChk23[] = {
     {IsEmpty<Ctl::ライブラリー名>, "データ・ライブラリー名を入力して下さい。", "データライブラリー名",
@@ -69,7 +60,7 @@ std::vector<ReplyTest> Anser23Tests(const std::string& conversionErrorText) {
 
 }  // namespace
 
-void CHK14(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, kChk14, flag); }
+void CHK14(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, member::DataDownloadChecks(), flag); }
 
 void FTP14(RunContext& ctx, const std::string& columnNames) {
   const Panel& p = ctx.panel;

@@ -17,14 +17,6 @@ using member::kNotLib;
 using member::kNotMbr;
 using member::IsEmpty;
 
-constexpr FieldCheck kChk13[] = {
-    {IsEmpty<Ctl::ライブラリー名>, "ライブラリー名を入力して下さい。", "データ・ライブラリー名", Ctl::ライブラリー名},
-    {IsEmpty<Ctl::ファイル名>, "ファイル名を入力して下さい。", "データ・ファイル名", Ctl::ファイル名},
-    {IsEmpty<Ctl::メンバー名>, "メンバー名を入力して下さい。", "メンバー名", Ctl::メンバー名},
-    {member::NoBackslash, "パス名が不正です。", "PCファイル名", Ctl::pcファイル名},
-    {member::NoNameAfterRoot, "保存先ファイルを入力してください。", "PCファイル名", Ctl::pcファイル名},
-};
-
 // No backslash check on this side; every check stops once one has failed.
 constexpr FieldCheck kChk22[] = {
     {IsEmpty<Ctl::ライブラリー名>, "データ・ライブラリー名を入力して下さい。", "データライブラリー名",
@@ -66,7 +58,7 @@ std::vector<ReplyTest> Anser22Tests(std::string_view t) {
 
 }  // namespace
 
-void CHK13(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, kChk13, flag); }
+void CHK13(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, member::DataDownloadChecks(), flag); }
 
 void FTP13(RunContext& ctx, const std::string& code) {
   const Panel& p = ctx.panel;

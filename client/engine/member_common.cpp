@@ -25,6 +25,17 @@ bool NoNameAfterRoot(const Panel& panel) { return NoFileNameAfterRoot(panel.Text
 
 bool PcFileMissing(const Panel& panel) { return !PathExists(panel.Text(Ctl::pcファイル名)); }
 
+std::span<const FieldCheck> DataDownloadChecks() {
+  static constexpr FieldCheck kChecks[] = {
+      {IsEmpty<Ctl::ライブラリー名>, "ライブラリー名を入力して下さい。", "データ・ライブラリー名", Ctl::ライブラリー名},
+      {IsEmpty<Ctl::ファイル名>, "ファイル名を入力して下さい。", "データ・ファイル名", Ctl::ファイル名},
+      {IsEmpty<Ctl::メンバー名>, "メンバー名を入力して下さい。", "メンバー名", Ctl::メンバー名},
+      {NoBackslash, "パス名が不正です。", "PCファイル名", Ctl::pcファイル名},
+      {NoNameAfterRoot, "保存先ファイルを入力してください。", "PCファイル名", Ctl::pcファイル名},
+  };
+  return kChecks;
+}
+
 std::string MemberPath(const Panel& panel) {
   return panel.Text(Ctl::ライブラリー名) + "/" + panel.Text(Ctl::ファイル名) + "." + panel.Text(Ctl::メンバー名);
 }

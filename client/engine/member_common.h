@@ -45,6 +45,10 @@ inline constexpr std::string_view kNotLib = "ライブラリー名が間違っ�
 inline constexpr std::string_view kNotFil = "ファイル名が間違っています確認してください。";
 inline constexpr std::string_view kNotMbr = "メンバー名が間違っています確認してください。";
 
+// The checks of a physical-file download, text or raw bytes, and of a CSV
+// download: names, then a PC path with a folder and a file name.
+std::span<const FieldCheck> DataDownloadChecks();
+
 // library + "/" + file + "." + member, as the get and put lines name a member.
 std::string MemberPath(const Panel& panel);
 
