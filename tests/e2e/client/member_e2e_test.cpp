@@ -11,53 +11,22 @@
 #include "common/cp932.h"
 #include "common/vbstr.h"
 #include "common/winpath.h"
-#include "tests/e2e/client/sim_host.h"
+#include "tests/e2e/client/host_suite.h"
 
 using namespace kv;
 using kvtest::SimHost;
 
 namespace {
 
-class MemberE2E : public ::testing::Test {
+class MemberE2E : public kvtest::HostSuite {
  protected:
-  static void SetUpTestSuite() { host_ = std::make_unique<SimHost>(KV_E2E_SEED); }
-  static void TearDownTestSuite() { host_.reset(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(host_->Ok()) << host_->Error();
-    ::setenv("KV_DRIVE_C", host_->DriveC().c_str(), 1);
-    work_ = host_->Root() + "/work";
-    std::filesystem::create_directories(work_);
-  }
-
-  // A fresh window: start-up, one menu pick, the logon inputs typed in.
-  std::unique_ptr<MemoryPanel> Pick(int code, const std::string& password = "QSECOFR") {
-    auto p = std::make_unique<MemoryPanel>();
-    StartUp(*p, [] { return HostInfo{"10.9.8.7", "e2e-pc"}; });
-    SelectOperation(*p, code);
-    p->SetText(Ctl::IPアドレス, host_->Address());
-    p->SetText(Ctl::ユーザー, "QSECOFR");
-    p->SetText(Ctl::パスワード, password);
-    return p;
-  }
-
   void Member(Panel& p, const std::string& lib, const std::string& file, const std::string& mbr,
               const std::string& pcName) {
     p.SetText(Ctl::ライブラリー名, lib);
     p.SetText(Ctl::ファイル名, file);
     p.SetText(Ctl::メンバー名, mbr);
-    p.SetText(Ctl::pcファイル名, ToWindowsPath(work_ + "/" + pcName));
+    p.SetText(Ctl::pcファイル名, Pc(pcName));
   }
-
-  static std::vector<PanelEvent> Execute(MemoryPanel& p) {
-    p.ClearEvents();
-    Pipeline pl;
-    RunContext ctx{p};
-    pl.Execute(ctx);
-    return p.Events();
-  }
-
-  std::string PcFile(const std::string& name) const { return kvtest::ReadFile(work_ + "/" + name); }
 
   // The PC file's text lines (CP932 decoded, CR LF split), trailing blanks removed.
   std::vector<std::string> TextLines(const std::string& name) const {
@@ -74,12 +43,7 @@ class MemberE2E : public ::testing::Test {
     }
     return lines;
   }
-
-  static std::unique_ptr<SimHost> host_;
-  std::string work_;
 };
-
-std::unique_ptr<SimHost> MemberE2E::host_;
 
 PanelEvent Box(std::string text, std::string title) {
   return {PanelEvent::Kind::Message, std::move(text), std::move(title), MsgIcon::Exclamation};

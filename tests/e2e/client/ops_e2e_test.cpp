@@ -10,35 +10,15 @@
 #include "client/ui/memory_panel.h"
 #include "common/cp932.h"
 #include "common/winpath.h"
-#include "tests/e2e/client/sim_host.h"
+#include "tests/e2e/client/host_suite.h"
 
 using namespace kv;
 using kvtest::SimHost;
 
 namespace {
 
-class OpsE2E : public ::testing::Test {
+class OpsE2E : public kvtest::HostSuite {
  protected:
-  static void SetUpTestSuite() { host_ = std::make_unique<SimHost>(KV_E2E_SEED); }
-  static void TearDownTestSuite() { host_.reset(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(host_->Ok()) << host_->Error();
-    ::setenv("KV_DRIVE_C", host_->DriveC().c_str(), 1);
-    work_ = host_->Root() + "/work";
-    std::filesystem::create_directories(work_);
-  }
-
-  std::unique_ptr<MemoryPanel> Pick(int code) {
-    auto p = std::make_unique<MemoryPanel>();
-    StartUp(*p, [] { return HostInfo{"10.9.8.7", "e2e-pc"}; });
-    SelectOperation(*p, code);
-    p->SetText(Ctl::IPアドレス, host_->Address());
-    p->SetText(Ctl::ユーザー, "QSECOFR");
-    p->SetText(Ctl::パスワード, "QSECOFR");
-    return p;
-  }
-  std::string Pc(const std::string& name) const { return ToWindowsPath(work_ + "/" + name); }
 
   std::unique_ptr<MemoryPanel> Csv(int code, const std::string& lib, const std::string& file, const std::string& mbr,
                                    const std::string& pcName) {
@@ -80,15 +60,6 @@ class OpsE2E : public ::testing::Test {
     return p;
   }
 
-  static std::vector<PanelEvent> Execute(MemoryPanel& p) {
-    p.ClearEvents();
-    Pipeline pl;
-    RunContext ctx{p};
-    pl.Execute(ctx);
-    return p.Events();
-  }
-
-  std::string PcFile(const std::string& name) const { return kvtest::ReadFile(work_ + "/" + name); }
   static std::vector<std::string> Lines(const std::string& bytes) {
     std::string text = Cp932ToUtf8Lossy(bytes);
     std::vector<std::string> lines;
@@ -101,12 +72,7 @@ class OpsE2E : public ::testing::Test {
     return lines;
   }
   std::vector<std::string> TextLines(const std::string& name) const { return Lines(PcFile(name)); }
-
-  static std::unique_ptr<SimHost> host_;
-  std::string work_;
 };
-
-std::unique_ptr<SimHost> OpsE2E::host_;
 
 PanelEvent Box(std::string text, std::string title, MsgIcon icon = MsgIcon::Exclamation) {
   return {PanelEvent::Kind::Message, std::move(text), std::move(title), icon};
