@@ -67,17 +67,6 @@ bool NetStartup() {
   return true;
 }
 
-Socket::~Socket() { Close(); }
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
-
 void Socket::Close() {
   if (handle_ != kInvalid) ::close(static_cast<int>(handle_));
   handle_ = kInvalid;

@@ -94,17 +94,6 @@ bool NetStartup() {
   return WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
-Socket::~Socket() { Close(); }
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
-
 void Socket::Close() {
   if (handle_ != kInvalid) closesocket(S(handle_));
   handle_ = kInvalid;
