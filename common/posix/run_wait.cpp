@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "common/cmdline.h"
@@ -51,6 +52,12 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
 
   pid_t pid = 0;
   int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  if (rc == ENOEXEC) {
+    // A script without a "#!" line runs under the shell, as a shell would run it.
+    std::vector<char*> shArgv = {const_cast<char*>("/bin/sh"), program.data()};
+    shArgv.insert(shArgv.end(), argv.begin() + 1, argv.end());
+    rc = posix_spawn(&pid, "/bin/sh", &actions, nullptr, shArgv.data(), environ);
+  }
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return result;
   result.started = true;

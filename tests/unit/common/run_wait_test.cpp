@@ -33,6 +33,17 @@ TEST(RunAndWait, FindsTheExeInAnyCaseAndPassesTheArgumentVerbatim) {
   EXPECT_EQ(TempDrive::ReadBytes(drive.DriveC() + "/args.txt"), "-s:c:\\KV-TRANSIT\\kvtrn.ini|");
 }
 
+TEST(RunAndWait, AScriptWithoutInterpreterLineRunsUnderTheShell) {
+  TempDrive drive;
+  std::string dir = drive.DriveC() + "/KV-TRANSIT";
+  TempDrive::WriteBytes(dir + "/FTP", "echo \"$1\" > \"$KV_DRIVE_C/seen.txt\"\nexit 4\n");
+  ASSERT_EQ(::chmod((dir + "/FTP").c_str(), 0755), 0);
+  RunResult r = RunAndWait("C:\\KV-TRANSIT\\FTP -s:x", nullptr);
+  EXPECT_TRUE(r.started);
+  EXPECT_EQ(r.exitCode, 4u);
+  EXPECT_EQ(TempDrive::ReadBytes(drive.DriveC() + "/seen.txt"), "-s:x\n");
+}
+
 TEST(RunAndWait, AMissingProgramIsReportedNotWaitedFor) {
   TempDrive drive;
   int polls = 0;
