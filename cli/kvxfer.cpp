@@ -81,8 +81,8 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::string name = a.substr(2, eq - 2);
     std::string value = a.substr(eq + 1);
     auto ctl = ResolveName(name);
-    const bool input = ctl && (Spec(*ctl).kind == CtlKind::TextBox || Spec(*ctl).kind == CtlKind::ComboBox ||
-                               Spec(*ctl).kind == CtlKind::CheckBox);
+    const bool input = ctl && (ControlInfo(*ctl).kind == CtlKind::TextBox || ControlInfo(*ctl).kind == CtlKind::ComboBox ||
+                               ControlInfo(*ctl).kind == CtlKind::CheckBox);
     if (!input) {
       err << "kvxfer: unknown control '" << name << "'\n";
       return 2;
@@ -91,14 +91,14 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
       err << "kvxfer: " << op->menuItem << " does not show " << NameOf(*ctl) << "\n";
       return 2;
     }
-    const ControlSpec& spec = Spec(*ctl);
-    if (spec.kind == CtlKind::CheckBox) {
+    const ControlSpec& info = ControlInfo(*ctl);
+    if (info.kind == CtlKind::CheckBox) {
       if (value != "0" && value != "1") {
         err << "kvxfer: " << NameOf(*ctl) << " takes 0 or 1\n";
         return 2;
       }
-    } else if (spec.maxLength > 0 && Len(value) > static_cast<std::size_t>(spec.maxLength)) {
-      err << "kvxfer: " << NameOf(*ctl) << " takes at most " << spec.maxLength << " characters\n";
+    } else if (info.maxLength > 0 && Len(value) > static_cast<std::size_t>(info.maxLength)) {
+      err << "kvxfer: " << NameOf(*ctl) << " takes at most " << info.maxLength << " characters\n";
       return 2;
     } else if (value.find_first_of("\r\n") != std::string::npos) {
       // The boxes hold one line. A line break would become a line of its own
@@ -116,7 +116,7 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
   StartUp(panel, options.getIp);
   SelectOperation(panel, op->code);
   for (const auto& as : assignments) {
-    if (Spec(as.ctl).kind == CtlKind::CheckBox)
+    if (ControlInfo(as.ctl).kind == CtlKind::CheckBox)
       panel.SetValue(as.ctl, as.value == "1" ? 1 : 0);
     else
       panel.SetText(as.ctl, as.value);

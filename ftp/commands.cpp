@@ -242,8 +242,8 @@ int Accepted(CommandCall&) { return exitcode::kOk; }
 
 int Help(CommandCall& c) {
   std::string line;
-  for (const auto& spec : AllCommands()) {
-    std::string name = spec.name;
+  for (const auto& info : AllCommands()) {
+    std::string name = info.name;
     line += name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ');
     if (line.size() >= 60) {
       Out(c).Message(line);
@@ -271,15 +271,15 @@ const CommandSpec* FindCommand(std::string_view word, bool& ambiguous) {
   ambiguous = false;
   std::string w = LowerAscii(word);
   const CommandSpec* found = nullptr;
-  for (const auto& spec : kCommands) {
-    std::string_view name = spec.name;
+  for (const auto& info : kCommands) {
+    std::string_view name = info.name;
     if (name == w) {
       ambiguous = false;
-      return &spec;
+      return &info;
     }
     if (!w.empty() && name.substr(0, w.size()) == w) {
       if (found) ambiguous = true;
-      found = &spec;
+      found = &info;
     }
   }
   return ambiguous ? nullptr : found;

@@ -63,13 +63,13 @@ int Interpreter::RunLine(const std::string& line) {
   Console& out = session_.Out();
   out.Echo(line);
   bool ambiguous = false;
-  const CommandSpec* spec = FindCommand(words[0], ambiguous);
-  if (!spec) {
+  const CommandSpec* info = FindCommand(words[0], ambiguous);
+  if (!info) {
     out.Message(ambiguous ? "Ambiguous command." : "Invalid command.");
     return exitcode::kCommandFailed;
   }
   CommandCall call{*this, line, words};
-  return spec->handler(call);
+  return info->handler(call);
 }
 
 int Interpreter::Run() {

@@ -40,7 +40,7 @@ const Dispatch* FindDispatch(int code) {
 
 std::string ArgumentOf(const Panel& panel, std::optional<Ctl> arg) {
   if (!arg) return {};
-  if (Spec(*arg).kind == CtlKind::CheckBox) return std::to_string(panel.Value(*arg));
+  if (ControlInfo(*arg).kind == CtlKind::CheckBox) return std::to_string(panel.Value(*arg));
   return panel.Text(*arg);
 }
 

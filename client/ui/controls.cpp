@@ -61,7 +61,7 @@ static_assert(std::size(kControls) == kControlCount);
 
 }  // namespace
 
-const ControlSpec& Spec(Ctl c) { return kControls[static_cast<int>(c)]; }
+const ControlSpec& ControlInfo(Ctl c) { return kControls[static_cast<int>(c)]; }
 std::span<const ControlSpec> AllControls() { return kControls; }
 
 std::optional<Ctl> ControlByName(std::string_view name) {
@@ -70,6 +70,6 @@ std::optional<Ctl> ControlByName(std::string_view name) {
   return std::nullopt;
 }
 
-std::string_view NameOf(Ctl c) { return Spec(c).name; }
+std::string_view NameOf(Ctl c) { return ControlInfo(c).name; }
 
 }  // namespace kv

@@ -35,7 +35,7 @@ struct ControlSpec {
   bool designVisible;            // visible at design time (hidden boxes are not)
 };
 
-const ControlSpec& Spec(Ctl c);
+const ControlSpec& ControlInfo(Ctl c);
 std::span<const ControlSpec> AllControls();
 std::optional<Ctl> ControlByName(std::string_view name);
 std::string_view NameOf(Ctl c);

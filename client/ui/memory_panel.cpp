@@ -3,12 +3,12 @@
 namespace kv {
 
 MemoryPanel::MemoryPanel() {
-  for (const auto& spec : AllControls()) {
-    State& s = At(spec.ctl);
-    s.text = std::string(spec.designText);
-    s.visible = spec.designVisible;
-    s.pos = {spec.left, spec.top};
-    s.back = spec.ctl == Ctl::処理 ? kTitleColourDownload : 0;
+  for (const auto& info : AllControls()) {
+    State& s = At(info.ctl);
+    s.text = std::string(info.designText);
+    s.visible = info.designVisible;
+    s.pos = {info.left, info.top};
+    s.back = info.ctl == Ctl::処理 ? kTitleColourDownload : 0;
   }
   // Check boxes carry their caption as design text; their value starts unticked.
 }

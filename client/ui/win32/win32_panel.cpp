@@ -62,8 +62,8 @@ HFONT Win32Panel::FontFor(Ctl c) {
       break;
     default:
       // Every other control takes the font of its container.
-      if (Spec(c).in == Container::X) index = kTitleFont;
-      else if (Spec(c).in == Container::Frame2) index = kFrame2Font;
+      if (ControlInfo(c).in == Container::X) index = kTitleFont;
+      else if (ControlInfo(c).in == Container::Frame2) index = kFrame2Font;
       break;
   }
   if (!fonts_[index]) {
@@ -157,14 +157,14 @@ std::string Win32Panel::Text(Ctl c) const { return Narrow(WindowText(Handle(c)))
 void Win32Panel::SetText(Ctl c, const std::string& text) {
   SetWindowTextW(Handle(c), Widen(text).c_str());
   if (IsAutoSized(c)) AutoSize(c);
-  if (Spec(c).kind == CtlKind::Frame) InvalidateRect(Handle(c), nullptr, TRUE);
+  if (ControlInfo(c).kind == CtlKind::Frame) InvalidateRect(Handle(c), nullptr, TRUE);
 }
 
 // A label that sizes itself to its caption; with no caption it keeps its design size.
 void Win32Panel::AutoSize(Ctl c) {
   HWND h = Handle(c);
   std::wstring w = WindowText(h);
-  int width = Pixels(Spec(c).width), height = Pixels(Spec(c).height);
+  int width = Pixels(ControlInfo(c).width), height = Pixels(ControlInfo(c).height);
   if (!w.empty()) {
     HDC dc = GetDC(h);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));

@@ -255,7 +255,7 @@ GUI_TEST(tab_order_and_select_on_focus) {
     bool moved = WaitFor([&] { return app.Focused() == next; }, 2000);
     CHECK_EQ(std::string(kv::NameOf(app.Focused().value_or(Ctl::Image1))), std::string(kv::NameOf(next)));
     if (!moved) break;
-    auto kind = kv::Spec(next).kind;
+    auto kind = kv::ControlInfo(next).kind;
     if (kind == kv::CtlKind::TextBox) {
       int len = static_cast<int>(W(app.Text(next)).size());
       CHECK_EQ(app.Selection(next), std::make_pair(0, len));

@@ -30,9 +30,9 @@ TEST(ControlTable, RowsAreInEnumOrderWithUniqueNames) {
     EXPECT_EQ(static_cast<int>(s.ctl), i++) << s.name;
     EXPECT_EQ(ControlByName(s.name), s.ctl);
   }
-  EXPECT_EQ(Spec(Ctl::番号).maxLength, 6);
-  EXPECT_EQ(Spec(Ctl::IPアドレス).maxLength, 15);
-  EXPECT_EQ(Spec(Ctl::pcファイル名).maxLength, 0);
+  EXPECT_EQ(ControlInfo(Ctl::番号).maxLength, 6);
+  EXPECT_EQ(ControlInfo(Ctl::IPアドレス).maxLength, 15);
+  EXPECT_EQ(ControlInfo(Ctl::pcファイル名).maxLength, 0);
 }
 
 TEST(StartUp, WithoutConnectionFileTheDesignTextsDoNotSurvive) {

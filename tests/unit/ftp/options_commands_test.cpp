@@ -48,12 +48,12 @@ TEST(FindCommand, CaseInsensitiveExactOrUniquePrefix) {
   };
   for (const auto& c : cases) {
     bool ambiguous = false;
-    const CommandSpec* spec = FindCommand(c.word, ambiguous);
+    const CommandSpec* info = FindCommand(c.word, ambiguous);
     if (c.name) {
-      ASSERT_NE(spec, nullptr) << c.word;
-      EXPECT_STREQ(spec->name, c.name);
+      ASSERT_NE(info, nullptr) << c.word;
+      EXPECT_STREQ(info->name, c.name);
     } else {
-      EXPECT_EQ(spec, nullptr) << c.word;
+      EXPECT_EQ(info, nullptr) << c.word;
     }
     EXPECT_EQ(ambiguous, c.ambiguous) << c.word;
   }
