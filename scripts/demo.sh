@@ -5,8 +5,9 @@
 # member and download that again, printing what an operator would see.
 #
 #   KV_DEMO_ADDRESS   loopback address for the host (default 127.0.0.2; port 21)
-#   KV_DEMO_GUI=1     also open hostxfer.exe under Wine on the same host when a
-#                     display is available and the Windows build exists
+#   KV_DEMO_GUI=0     do not open hostxfer.exe: by default, when a display is
+#                     available ($DISPLAY), the demo builds the Windows programs
+#                     and opens the window under Wine on the same host at the end
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -77,17 +78,28 @@ fi
 echo "== a member that does not exist"
 run source1 "${logon[@]}" --lib=DEMOLIB --file=QRPGSRC --member=NOSUCH --pcfile="$demo/pc/NOSUCH.txt"
 
-exe=$root/build/win/client/ui/win32/hostxfer.exe
-if [[ ${KV_DEMO_GUI:-0} == 1 && -n ${DISPLAY:-} && -f $exe ]] && command -v wine >/dev/null; then
-  echo "== opening hostxfer.exe under Wine (close its window to end the demo)"
-  prefix=$demo/wineprefix
-  export WINEPREFIX=$prefix WINEDEBUG=-all
-  [[ -d $prefix ]] || wineboot -i >/dev/null 2>&1 || true
-  wine_install=$prefix/drive_c/KV-TRANSIT
+if [[ ${KV_DEMO_GUI:-1} != 0 && -n ${DISPLAY:-} ]]; then
+  echo "== building the Windows programs and opening hostxfer.exe under Wine (close its window to end the demo)"
+  bash scripts/install-packages.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
+    binutils-mingw-w64-x86-64 wine wine64 fonts-ipafont-gothic fonts-wine
+  cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+  cmake --build build/win --target hostxfer ftp_client >/dev/null
+  export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  if [[ ! -d $WINEPREFIX ]]; then
+    wineboot -i >/dev/null 2>&1 || true
+    # The window's font, "ＭＳ Ｐゴシック", comes from the IPA fonts here; regedit
+    # reads Japanese value names only from a UTF-16 file with a byte-order mark.
+    { printf '\xff\xfe'; printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+        '"ＭＳ Ｐゴシック"="IPAPGothic"' '"MS Shell Dlg"="IPAPGothic"' '"MS Shell Dlg 2"="IPAPGothic"' \
+        | iconv -f UTF-8 -t UTF-16LE; } > "$demo/fonts.reg"
+    wine regedit /S "Z:${demo//\//\\}\\fonts.reg" >/dev/null 2>&1 || true
+  fi
+  wine_install=$WINEPREFIX/drive_c/KV-TRANSIT
   mkdir -p "$wine_install"
   cp "$root/build/win/ftp/FTP.EXE" "$wine_install/FTP.EXE"
   printf 'TRIAL_KVU TRIAL_KVD\r\n' > "$wine_install/LIBNAME.ini"
   printf '%s\r\nQSECOFR\r\nQSECOFR\r\n' "$address" > "$wine_install/kv3EV"
-  wine "$exe" || true
+  LANG=ja_JP.UTF-8 wine "$root/build/win/client/ui/win32/hostxfer.exe" || true
 fi
 echo "== done"
