@@ -85,27 +85,23 @@ std::optional<Reply> Session::ReadReply(int timeoutSeconds) {
   return r.reply;
 }
 
+bool Session::Send(const std::string& command, bool secret) {
+  NetResult sent = control_.Send(command, secret, options_.replyTimeout * 1000);
+  if (sent.Ok()) return true;
+  ReplyResult why;
+  why.status = sent.status == NetStatus::Timeout ? ReplyStatus::Timeout : ReplyStatus::Closed;
+  why.message = sent.message;
+  Lost(why, options_.replyTimeout);
+  return false;
+}
+
 std::optional<Reply> Session::Request(const std::string& command) {
-  NetResult sent = control_.Send(command, false, options_.replyTimeout * 1000);
-  if (!sent.Ok()) {
-    ReplyResult why;
-    why.status = sent.status == NetStatus::Timeout ? ReplyStatus::Timeout : ReplyStatus::Closed;
-    why.message = sent.message;
-    Lost(why, options_.replyTimeout);
-    return std::nullopt;
-  }
+  if (!Send(command, false)) return std::nullopt;
   return ReadReply(options_.replyTimeout);
 }
 
 std::optional<Reply> Session::Exchange(const std::string& command, bool secret) {
-  NetResult sent = control_.Send(command, secret, options_.replyTimeout * 1000);
-  if (!sent.Ok()) {
-    ReplyResult why;
-    why.status = sent.status == NetStatus::Timeout ? ReplyStatus::Timeout : ReplyStatus::Closed;
-    why.message = sent.message;
-    Lost(why, options_.replyTimeout);
-    return std::nullopt;
-  }
+  if (!Send(command, secret)) return std::nullopt;
   std::optional<Reply> reply;
   do {
     reply = ReadReply(options_.replyTimeout);

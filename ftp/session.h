@@ -27,7 +27,7 @@ class Session {
   // True once the host stopped answering: the run ends.
   bool HostLost() const { return hostLost_; }
 
-  // Connects and reads the greeting; kOk or kLogonFailed (message printed).
+  // Connects and reads the greeting; kOk or kConnectFailed (message printed).
   int Open(const std::string& host, int port);
 
   enum class UserStep { LoggedIn, NeedPassword, Failed };
@@ -54,6 +54,9 @@ class Session {
 
  private:
   void Lost(const ReplyResult& why, int timeoutSeconds);
+  // Sends one command line; false when it could not be sent (the session has
+  // then printed why and closed the connection).
+  bool Send(const std::string& command, bool secret);
 
   std::string host_;
   bool hostLost_ = false;
