@@ -59,6 +59,13 @@ int PortOf(const sockaddr_storage& ss) {
   return 0;
 }
 
+// The socket's own address (`peer` false) or its peer's; false when it has none.
+bool Name(int fd, sockaddr_storage& ss, bool peer) {
+  socklen_t len = sizeof ss;
+  auto* sa = reinterpret_cast<sockaddr*>(&ss);
+  return (peer ? ::getpeername(fd, sa, &len) : ::getsockname(fd, sa, &len)) == 0;
+}
+
 }  // namespace
 
 bool NetStartup() {
@@ -164,9 +171,8 @@ NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
 NetResult Socket::ListenBeside(const Socket& control) {
   Close();
   sockaddr_storage ss{};
-  socklen_t len = sizeof ss;
-  if (::getsockname(static_cast<int>(control.handle_), reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-    return Fail(NetStatus::Error, errno);
+  if (!Name(static_cast<int>(control.handle_), ss, false)) return Fail(NetStatus::Error, errno);
+  socklen_t len = ss.ss_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
   if (ss.ss_family == AF_INET)
     reinterpret_cast<sockaddr_in&>(ss).sin_port = 0;
   else
@@ -205,30 +211,22 @@ NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
 
 std::string Socket::LocalAddress() const {
   sockaddr_storage ss{};
-  socklen_t len = sizeof ss;
-  if (::getsockname(static_cast<int>(handle_), reinterpret_cast<sockaddr*>(&ss), &len) != 0) return {};
-  return AddressText(ss);
+  return Name(static_cast<int>(handle_), ss, false) ? AddressText(ss) : std::string();
 }
 
 int Socket::LocalPort() const {
   sockaddr_storage ss{};
-  socklen_t len = sizeof ss;
-  if (::getsockname(static_cast<int>(handle_), reinterpret_cast<sockaddr*>(&ss), &len) != 0) return 0;
-  return PortOf(ss);
+  return Name(static_cast<int>(handle_), ss, false) ? PortOf(ss) : 0;
 }
 
 std::string Socket::PeerAddress() const {
   sockaddr_storage ss{};
-  socklen_t len = sizeof ss;
-  if (::getpeername(static_cast<int>(handle_), reinterpret_cast<sockaddr*>(&ss), &len) != 0) return {};
-  return AddressText(ss);
+  return Name(static_cast<int>(handle_), ss, true) ? AddressText(ss) : std::string();
 }
 
 bool Socket::IsIpv6() const {
   sockaddr_storage ss{};
-  socklen_t len = sizeof ss;
-  if (::getsockname(static_cast<int>(handle_), reinterpret_cast<sockaddr*>(&ss), &len) != 0) return false;
-  return ss.ss_family == AF_INET6;
+  return Name(static_cast<int>(handle_), ss, false) && ss.ss_family == AF_INET6;
 }
 
 void Socket::SetKeepAlive() {
