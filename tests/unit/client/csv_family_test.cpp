@@ -32,14 +32,7 @@ TEST(CsvFamily, Chk14Table) {
       {"library and path: only the first", With([](Inputs& i) { i.lib = ""; i.pc = ""; }),
        {Box("ライブラリー名を入力して下さい。", "データ・ライブラリー名"), Focus("ライブラリー名")}},
   };
-  for (const auto& r : rows) {
-    MemberFixture f(14);
-    f.Set(r.in);
-    std::int16_t flag = f.Check(CHK14);
-    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << r.name;
-    EXPECT_EQ(f.Events(), r.events) << r.name;
-    EXPECT_EQ(flag, r.events.empty() ? 0 : 1) << r.name;
-  }
+  ExpectChecks(14, CHK14, rows);
 }
 
 // ---- CHK23 (the same as CHK22, CSV texts) ----
@@ -63,14 +56,7 @@ TEST(CsvFamily, Chk23Table) {
       {"member and missing file: only the first", With([](Inputs& i) { i.member = ""; i.pc = "C:\\csv\\none.CSV"; }),
        {Box("メンバー名を入力して下さい。", "メンバー名"), Focus("メンバー名")}},
   };
-  for (const auto& r : rows) {
-    MemberFixture f(23);
-    f.Set(r.in);
-    std::int16_t flag = f.Check(CHK23);
-    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << r.name;
-    EXPECT_EQ(f.Events(), r.events) << r.name;
-    EXPECT_EQ(flag, r.events.empty() ? 0 : 1) << r.name;
-  }
+  ExpectChecks(23, CHK23, rows);
 }
 
 // ---- FTP14, FTP23 ----
@@ -138,15 +124,7 @@ TEST(CsvFamily, Anser14Table) {
       {Reply("MBRERR"), {Box("正しく入力して下さい。(*ALLや総称は指定できません)", t), Focus("メンバー名")}, ""},
       {Reply("PACDTA"), {}, ""},
   };
-  for (const auto& r : rows) {
-    MemberFixture f(14);
-    f.Answer(ANSER14, r.line);
-    const std::string where = "[" + r.line.value_or("<no file>") + "]";
-    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << where;
-    EXPECT_EQ(f.Events(), r.events) << where;
-    EXPECT_EQ(f.Label(), r.label) << where;
-    EXPECT_EQ(f.drive.File("DFTC.dat"), kDftc) << where;
-  }
+  ExpectReplies(14, ANSER14, "", rows, "DFTC.dat", kDftc);
 }
 
 // ---- ANSER23 ----
@@ -177,15 +155,7 @@ TEST(CsvFamily, Anser23Table) {
        {Box("変換エラーが有りました。出力先に内容出力されています、ご確認下さい。", t), Focus("メンバー名")}, ""},  // 32
       {Reply("wn"), {}, ""},
   };
-  for (const auto& r : rows) {
-    MemberFixture f(23);
-    f.Answer(ANSER23, r.line);
-    const std::string where = "[" + r.line.value_or("<no file>") + "]";
-    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << where;
-    EXPECT_EQ(f.Events(), r.events) << where;
-    EXPECT_EQ(f.Label(), r.label) << where;
-    EXPECT_EQ(f.drive.File("DFTC.dat"), kDftc) << where;
-  }
+  ExpectReplies(23, ANSER23, "", rows, "DFTC.dat", kDftc);
 }
 
 // DFTC.dat is the CSV operations' own file: DFT.dat is left alone.

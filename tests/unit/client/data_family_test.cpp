@@ -34,15 +34,7 @@ TEST(DataFamily, Chk13Table) {
       {"file and member: only the first", With([](Inputs& i) { i.file = ""; i.member = ""; }),
        {Box("ファイル名を入力して下さい。", "データ・ファイル名"), Focus("ファイル名")}},
   };
-  for (int code : {12, 13})
-    for (const auto& r : rows) {
-      MemberFixture f(code);
-      f.Set(r.in);
-      std::int16_t flag = f.Check(CHK13);
-      EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << code << " " << r.name;
-      EXPECT_EQ(f.Events(), r.events) << code << " " << r.name;
-      EXPECT_EQ(flag, r.events.empty() ? 0 : 1) << code << " " << r.name;
-    }
+  for (int code : {12, 13}) ExpectChecks(code, CHK13, rows);
 }
 
 // ---- CHK22 ----
@@ -66,15 +58,7 @@ TEST(DataFamily, Chk22Table) {
       {"library and missing file", With([](Inputs& i) { i.lib = ""; i.pc = "C:\\KV-TRANSIT\\none.DTA"; }),
        {Box("データ・ライブラリー名を入力して下さい。", "データライブラリー名"), Focus("ライブラリー名")}},
   };
-  for (int code : {22, 27})
-    for (const auto& r : rows) {
-      MemberFixture f(code);
-      f.Set(r.in);
-      std::int16_t flag = f.Check(CHK22);
-      EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << code << " " << r.name;
-      EXPECT_EQ(f.Events(), r.events) << code << " " << r.name;
-      EXPECT_EQ(flag, r.events.empty() ? 0 : 1) << code << " " << r.name;
-    }
+  for (int code : {22, 27}) ExpectChecks(code, CHK22, rows);
 }
 
 // ---- FTP13 ----
@@ -174,15 +158,7 @@ TEST(DataFamily, Anser13Table) {
         {Reply("MBRERR"), {}, ""},
         {Reply("notlib"), {}, ""},
     };
-    for (const auto& r : rows) {
-      MemberFixture f(code);
-      f.Answer(ANSER13, r.line, std::to_string(code));
-      const std::string where = std::to_string(code) + " [" + r.line.value_or("<no file>") + "]";
-      EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << where;
-      EXPECT_EQ(f.Events(), r.events) << where;
-      EXPECT_EQ(f.Label(), r.label) << where;
-      EXPECT_EQ(f.drive.File("DFT.dat"), kDft) << where;
-    }
+    ExpectReplies(code, ANSER13, std::to_string(code), rows, "DFT.dat", kDft);
   }
 }
 
@@ -206,15 +182,7 @@ TEST(DataFamily, Anser22Table) {
         {Reply("NOTMBR"), {Box(kNotMbr, t), Focus("メンバー名")}, ""},
         {Reply("PACDTA"), {}, ""},
     };
-    for (const auto& r : rows) {
-      MemberFixture f(code);
-      f.Answer(ANSER22, r.line);
-      const std::string where = std::to_string(code) + " [" + r.line.value_or("<no file>") + "]";
-      EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << where;
-      EXPECT_EQ(f.Events(), r.events) << where;
-      EXPECT_EQ(f.Label(), r.label) << where;
-      EXPECT_EQ(f.drive.File("DFT.dat"), kDft) << where;
-    }
+    ExpectReplies(code, ANSER22, "", rows, "DFT.dat", kDft);
   }
 }
 

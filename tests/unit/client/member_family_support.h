@@ -15,7 +15,6 @@
 
 namespace kvtest {
 
-// The thirty characters before the status field.
 // The texts the member families' reply methods share.
 inline const std::string kLogon = "ログイン出来ません。ユーザー・パスワード間違いないですか？";
 inline const std::string kLogonTitle = "PC⇒AS400(CSV）";
@@ -24,6 +23,7 @@ inline const std::string kNotFil = "ファイル名が間違っています確�
 inline const std::string kNotMbr = "メンバー名が間違っています確認してください。";
 inline const std::string kTimeout = "通信不能です。";
 
+// The thirty characters before the status field.
 inline const std::string k30 = "123456789012345678901234567890";
 
 // A reply line: k30, the status field (as given, not padded), and from
@@ -128,5 +128,44 @@ struct CheckRow {
   Inputs in;
   std::vector<kv::PanelEvent> events;
 };
+
+// Runs every row of a validation table on a fresh panel for operation `code`:
+// the user sees the row's events in order, and the flag is 1 once anything was
+// reported.
+template <std::size_t N>
+void ExpectChecks(int code, kv::CheckMethod m, const CheckRow (&rows)[N]) {
+  for (const auto& r : rows) {
+    MemberFixture f(code);
+    f.Set(r.in);
+    std::int16_t flag = f.Check(m);
+    const std::string where = std::to_string(code) + " " + r.name;
+    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << where;
+    EXPECT_EQ(f.Events(), r.events) << where;
+    EXPECT_EQ(flag, r.events.empty() ? 0 : 1) << where;
+  }
+}
+
+// What a reply method left for one row: the events in order, the success line,
+// and the remembered-inputs file `rememberedFile`, written whatever the reply.
+inline void ExpectAnswered(const MemberFixture& f, const ReplyRow& r, const std::string& rememberedFile,
+                           const std::string& remembered, const std::string& where) {
+  EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << where;
+  EXPECT_EQ(f.Events(), r.events) << where;
+  EXPECT_EQ(f.Label(), r.label) << where;
+  EXPECT_EQ(f.drive.File(rememberedFile), remembered) << where;
+}
+
+// Runs every row of a reply table on a fresh panel for operation `code`, the
+// reply method receiving `arg`.
+template <std::size_t N>
+void ExpectReplies(int code, kv::ReplyMethodFn m, const std::string& arg, const ReplyRow (&rows)[N],
+                   const std::string& rememberedFile, const std::string& remembered) {
+  for (const auto& r : rows) {
+    MemberFixture f(code);
+    f.Answer(m, r.line, arg);
+    ExpectAnswered(f, r, rememberedFile, remembered,
+                   std::to_string(code) + " [" + r.line.value_or("<no file>") + "]");
+  }
+}
 
 }  // namespace kvtest

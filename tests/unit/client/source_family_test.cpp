@@ -38,14 +38,7 @@ TEST(SourceFamily, Chk11Table) {
       {"stops at the first", With([](Inputs& i) { i.lib = ""; i.member = ""; i.pc = "x"; }),
        {Box("ライブラリー名を入力して下さい。", "ソースライブラリー名"), Focus("ライブラリー名")}},
   };
-  for (const auto& r : rows) {
-    MemberFixture f(11);
-    f.Set(r.in);
-    std::int16_t flag = f.Check(CHK11);
-    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << r.name;
-    EXPECT_EQ(f.Events(), r.events) << r.name;
-    EXPECT_EQ(flag, r.events.empty() ? 0 : 1) << r.name;
-  }
+  ExpectChecks(11, CHK11, rows);
 }
 
 // ---- CHK21 ----
@@ -81,14 +74,7 @@ TEST(SourceFamily, Chk21Table) {
        {lib, Focus("ライブラリー名"), missing, Focus("pcファイル名")}},
       {"library, found file", With([](Inputs& i) { i.lib = ""; }), {lib, Focus("ライブラリー名")}},
   };
-  for (const auto& r : rows) {
-    MemberFixture f(21);
-    f.Set(r.in);
-    std::int16_t flag = f.Check(CHK21);
-    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << r.name;
-    EXPECT_EQ(f.Events(), r.events) << r.name;
-    EXPECT_EQ(flag, r.events.empty() ? 0 : 1) << r.name;
-  }
+  ExpectChecks(21, CHK21, rows);
 }
 
 // ---- FTP11, FTP21 ----
@@ -195,15 +181,7 @@ TEST(SourceFamily, Anser11Table) {
       {Reply("ok    "), {}, ""},
       {Reply("PACDTA"), {}, ""},  // not one of this method's words
   };
-  for (const auto& r : rows) {
-    MemberFixture f(11);
-    f.Answer(ANSER11, r.line);
-    const std::string where = "[" + r.line.value_or("<no file>") + "]";
-    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << where;
-    EXPECT_EQ(f.Events(), r.events) << where;
-    EXPECT_EQ(f.Label(), r.label) << where;
-    EXPECT_EQ(f.drive.File("DFT.dat"), kDft) << where;
-  }
+  ExpectReplies(11, ANSER11, "", rows, "DFT.dat", kDft);
 }
 
 // ---- ANSER21 ----
@@ -236,11 +214,7 @@ TEST(SourceFamily, Anser21Table) {
     MemberFixture f(21);
     f.panel.SetValue(Ctl::コンパイル, row.compile == "1");
     f.Answer(ANSER21, row.r.line, row.compile);
-    const std::string where = "[" + row.r.line.value_or("<no file>") + "] compile " + row.compile;
-    EXPECT_EQ(Describe(f.Events()), Describe(row.r.events)) << where;
-    EXPECT_EQ(f.Events(), row.r.events) << where;
-    EXPECT_EQ(f.Label(), row.r.label) << where;
-    EXPECT_EQ(f.drive.File("DFT.dat"), kDft) << where;
+    ExpectAnswered(f, row.r, "DFT.dat", kDft, "[" + row.r.line.value_or("<no file>") + "] compile " + row.compile);
   }
 }
 
