@@ -40,6 +40,22 @@ std::string NetFailure(Session& session, const NetResult& r) {
   return r.message;
 }
 
+// Prepares the data connection, sends the transfer command and connects: kOk
+// with the server's first reply in `first` (a final reply there means the
+// transfer has already ended), or the failure's exit code after the final reply
+// has been read where one is still due.
+int StartTransfer(Session& session, DataChannel& data, const std::string& command, Reply& first) {
+  int status = data.Prepare();
+  if (status != exitcode::kOk) return status;
+  auto reply = session.Request(command);
+  if (!reply) return exitcode::kHostLost;
+  if (reply->Kind() > 2) return exitcode::kCommandFailed;
+  status = data.Establish();
+  if (status != exitcode::kOk && reply->Kind() != 2) FinalReply(session, true);
+  first = *reply;
+  return status;
+}
+
 }  // namespace
 
 int GetFile(Session& session, const std::string& remote, const std::string& localShown,
@@ -69,18 +85,11 @@ int GetFile(Session& session, const std::string& remote, const std::string& loca
   };
 
   DataChannel data(session);
-  int status = data.Prepare();
+  Reply first;
+  const int status = StartTransfer(session, data, "RETR " + remote, first);
   if (status != exitcode::kOk) return discard(status);
-  auto reply = session.Request("RETR " + remote);
-  if (!reply) return discard(exitcode::kHostLost);
-  if (reply->Kind() > 2) return discard(exitcode::kCommandFailed);
-  bool finalSeen = reply->Kind() == 2;
-  std::optional<std::uint64_t> announced = AnnouncedSize(reply->Text());
-  status = data.Establish();
-  if (status != exitcode::kOk) {
-    if (!finalSeen) FinalReply(session, true);
-    return discard(status);
-  }
+  const bool finalSeen = first.Kind() == 2;
+  const std::optional<std::uint64_t> announced = AnnouncedSize(first.Text());
 
   std::vector<char> buffer(kTransferBuffer);
   std::string converted;
@@ -115,7 +124,7 @@ int GetFile(Session& session, const std::string& remote, const std::string& loca
   double seconds = SecondsSince(start);
 
   if (!finalSeen) {
-    reply = FinalReply(session, dataFailed);
+    auto reply = FinalReply(session, dataFailed);
     if (!reply) return discard(exitcode::kHostLost);
     if (!reply->Completed() && failure.empty()) failure = "the server reported a failure";
   }
@@ -146,17 +155,10 @@ int PutFile(Session& session, const std::string& localShown, const std::string& 
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
 
   DataChannel data(session);
-  int status = data.Prepare();
+  Reply first;
+  const int status = StartTransfer(session, data, "STOR " + remote, first);
   if (status != exitcode::kOk) return status;
-  auto reply = session.Request("STOR " + remote);
-  if (!reply) return exitcode::kHostLost;
-  if (reply->Kind() > 2) return exitcode::kCommandFailed;
-  bool finalSeen = reply->Kind() == 2;
-  status = data.Establish();
-  if (status != exitcode::kOk) {
-    if (!finalSeen) FinalReply(session, true);
-    return status;
-  }
+  const bool finalSeen = first.Kind() == 2;
 
   std::vector<char> buffer(kTransferBuffer);
   std::string converted;
@@ -198,7 +200,7 @@ int PutFile(Session& session, const std::string& localShown, const std::string& 
   double seconds = SecondsSince(start);
 
   if (!finalSeen) {
-    reply = FinalReply(session, dataFailed);
+    auto reply = FinalReply(session, dataFailed);
     if (!reply) return exitcode::kHostLost;
     if (!reply->Completed() && failure.empty()) failure = "the server reported a failure";
   }
