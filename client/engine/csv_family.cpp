@@ -10,11 +10,9 @@
 namespace kv {
 namespace {
 
-using member::FieldCheck;
 using member::kNotFil;
 using member::kNotLib;
 using member::kNotMbr;
-using member::IsEmpty;
 
 // The same as CHK22 with the CSV texts of the PC-file checks.
 constexpr FieldCheck kChk23[] = {
@@ -60,7 +58,7 @@ std::vector<ReplyTest> Anser23Tests(const std::string& conversionErrorText) {
 
 }  // namespace
 
-void CHK14(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, member::DataDownloadChecks(), flag); }
+void CHK14(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, member::DataDownloadChecks(), flag); }
 
 void FTP14(RunContext& ctx, const std::string& columnNames) {
   const Panel& p = ctx.panel;
@@ -83,7 +81,7 @@ void ANSER14(RunContext& ctx, const std::string&) {
   WriteRememberedInputs(p, InputsLayout::DFTC);
 }
 
-void CHK23(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, kChk23, flag); }
+void CHK23(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk23, flag); }
 
 void FTP23(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;

@@ -11,11 +11,9 @@
 namespace kv {
 namespace {
 
-using member::FieldCheck;
 using member::kNotFil;
 using member::kNotLib;
 using member::kNotMbr;
-using member::IsEmpty;
 
 // No backslash check on this side; every check stops once one has failed.
 constexpr FieldCheck kChk22[] = {
@@ -58,7 +56,7 @@ std::vector<ReplyTest> Anser22Tests(std::string_view t) {
 
 }  // namespace
 
-void CHK13(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, member::DataDownloadChecks(), flag); }
+void CHK13(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, member::DataDownloadChecks(), flag); }
 
 void FTP13(RunContext& ctx, const std::string& code) {
   const Panel& p = ctx.panel;
@@ -82,7 +80,7 @@ void ANSER13(RunContext& ctx, const std::string& code) {
   WriteRememberedInputs(p, InputsLayout::DFT);
 }
 
-void CHK22(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, kChk22, flag); }
+void CHK22(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk22, flag); }
 
 void FTP22(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;

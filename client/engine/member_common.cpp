@@ -6,19 +6,6 @@
 
 namespace kv::member {
 
-void RunChecks(Panel& panel, std::span<const FieldCheck> checks, std::int16_t& flag) {
-  flag = 0;
-  bool previousFired = false;
-  for (const FieldCheck& c : checks) {
-    const bool runs = c.when == RunsWhen::FlagClear ? flag == 0 : !previousFired;
-    previousFired = runs && c.fails(panel);
-    if (!previousFired) continue;
-    panel.ShowMessage(std::string(c.text), std::string(c.title), MsgIcon::Exclamation);
-    panel.SetFocus(c.focus);
-    flag = 1;
-  }
-}
-
 bool NoBackslash(const Panel& panel) { return panel.Text(Ctl::pcファイル名).find('\\') == std::string::npos; }
 
 bool NoNameAfterRoot(const Panel& panel) { return NoFileNameAfterRoot(panel.Text(Ctl::pcファイル名)); }

@@ -1,37 +1,15 @@
 // What the member families (source, data, CSV) share: their
 // validation tables and the checks on the member names and the PC path.
 #pragma once
-#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "client/engine/field_check.h"
 #include "client/ui/panel.h"
 
 namespace kv::member {
 
-// When a check of a validation table runs.
-enum class RunsWhen {
-  FlagClear,           // only while the error flag is still 0 (the rule)
-  PreviousDidNotFire,  // whenever the check before it did not fire, flag or not (CHK21's last check)
-};
-
-struct FieldCheck {
-  bool (*fails)(const Panel&);
-  std::string_view text;
-  std::string_view title;
-  Ctl focus;
-  RunsWhen when = RunsWhen::FlagClear;
-};
-
-// Sets the flag to 0, then runs the checks in order: a failing check shows its
-// warning box (exclamation icon), moves the focus and sets the flag to 1.
-void RunChecks(Panel& panel, std::span<const FieldCheck> checks, std::int16_t& flag);
-
-template <Ctl c>
-bool IsEmpty(const Panel& panel) {
-  return panel.Text(c).empty();
-}
 // `pcファイル名` holds no "\".
 bool NoBackslash(const Panel& panel);
 // Characters 4 and 5 of `pcファイル名`, filled with blanks to two characters, are

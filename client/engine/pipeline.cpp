@@ -1,5 +1,6 @@
 #include "client/engine/pipeline.h"
 
+#include "client/engine/field_check.h"
 #include "client/engine/paths.h"
 #include "client/engine/script.h"
 #include "client/ui/main_panel.h"
@@ -11,21 +12,12 @@ namespace {
 
 // The checks every operation shares, after its own.
 void CommonChecks(Panel& panel, std::int16_t& flag) {
-  if (flag == 0 && panel.Text(Ctl::IPアドレス).empty()) {
-    panel.ShowMessage("ＩＰアドレスを入力して下さい。", "ＩＰアドレス", MsgIcon::Exclamation);
-    panel.SetFocus(Ctl::IPアドレス);
-    flag = 1;
-  }
-  if (panel.Text(Ctl::ユーザー).empty()) {
-    panel.ShowMessage("ＡＳ４００のユーザー名を入力してください。", "ユーザー", MsgIcon::Exclamation);
-    panel.SetFocus(Ctl::ユーザー);
-    flag = 1;
-  }
-  if (panel.Text(Ctl::パスワード).empty()) {
-    panel.ShowMessage("ＡＳ４００のパスワードを入力してください。", "ユーザー", MsgIcon::Exclamation);
-    panel.SetFocus(Ctl::パスワード);
-    flag = 1;
-  }
+  if (flag == 0 && panel.Text(Ctl::IPアドレス).empty())
+    FailCheck(panel, flag, "ＩＰアドレスを入力して下さい。", "ＩＰアドレス", Ctl::IPアドレス);
+  if (panel.Text(Ctl::ユーザー).empty())
+    FailCheck(panel, flag, "ＡＳ４００のユーザー名を入力してください。", "ユーザー", Ctl::ユーザー);
+  if (panel.Text(Ctl::パスワード).empty())
+    FailCheck(panel, flag, "ＡＳ４００のパスワードを入力してください。", "ユーザー", Ctl::パスワード);
 }
 
 // Keeps the running state for exactly the duration of one run.

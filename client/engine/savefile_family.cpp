@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "client/engine/field_check.h"
 #include "client/engine/pc_path_check.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
@@ -13,19 +14,13 @@
 namespace kv {
 namespace {
 
-void Fail(Panel& panel, std::int16_t& flag, std::string_view text, std::string_view title, Ctl focus) {
-  panel.ShowMessage(std::string(text), std::string(title), MsgIcon::Exclamation);
-  panel.SetFocus(focus);
-  flag = 1;
-}
-
 // The object and library checks both directions share; object names only for
 // the single-object codes.
 void CheckNames(Panel& panel, std::int16_t& flag, bool object) {
   if (object && panel.Text(Ctl::ファイル名).empty())
-    Fail(panel, flag, "オブジェクト名を入力してください。", "オブジェクト", Ctl::ファイル名);
+    FailCheck(panel, flag, "オブジェクト名を入力してください。", "オブジェクト", Ctl::ファイル名);
   if (panel.Text(Ctl::ライブラリー名).empty())
-    Fail(panel, flag, "ライブラリー名を入力してください。", "ライブラリー", Ctl::ライブラリー名);
+    FailCheck(panel, flag, "ライブラリー名を入力してください。", "ライブラリー", Ctl::ライブラリー名);
 }
 
 constexpr std::string_view kListingFetch = "get QTEMP/FTPLIBPC C:\\KV-TRANSIT\\FTPLIBPC";
@@ -50,13 +45,13 @@ void CHK16(RunContext& ctx, std::int16_t& flag) {
   CheckNames(panel, flag, object);
   // The type is a combo box and is not trimmed: only a truly empty text fails.
   if (object && panel.Text(Ctl::タイプ).empty())
-    Fail(panel, flag, "タイプを指示してください。", "オブジェクト・タイプ", Ctl::タイプ);
+    FailCheck(panel, flag, "タイプを指示してください。", "オブジェクト・タイプ", Ctl::タイプ);
   // At most one path message, and only when everything else was in order.
   const std::string pc = panel.Text(Ctl::pcファイル名);
   if (flag == 0 && pc.find('\\') == std::string::npos)
-    Fail(panel, flag, "パス名が不正です。", "PCファイル名", Ctl::pcファイル名);
+    FailCheck(panel, flag, "パス名が不正です。", "PCファイル名", Ctl::pcファイル名);
   if (flag == 0 && NoFileNameAfterRoot(pc))
-    Fail(panel, flag, "保存先ファイルを入力してください。", "PCファイル名", Ctl::pcファイル名);
+    FailCheck(panel, flag, "保存先ファイルを入力してください。", "PCファイル名", Ctl::pcファイル名);
 }
 
 void FTP16(RunContext& ctx, const std::string&) {
@@ -117,14 +112,14 @@ void CHK25(RunContext& ctx, std::int16_t& flag) {
   flag = 0;
   CheckNames(panel, flag, code == 25);
   if (panel.Text(Ctl::復元先).empty())
-    Fail(panel, flag, "復元先ライブラリー名を入力してください。", "復元先ライブラリー", Ctl::復元先);
+    FailCheck(panel, flag, "復元先ライブラリー名を入力してください。", "復元先ライブラリー", Ctl::復元先);
   // The save file must name a file, and that file must exist; a path whose
   // attributes can be read (a folder too) counts as existing.
   const std::string pc = panel.Text(Ctl::pcファイル名);
   if (flag == 0 && NoFileNameAfterRoot(pc))
-    Fail(panel, flag, "SAVEファイルを入力してください。", title, Ctl::pcファイル名);
+    FailCheck(panel, flag, "SAVEファイルを入力してください。", title, Ctl::pcファイル名);
   if (flag == 0 && !PathExists(pc))
-    Fail(panel, flag, "SAVEファイルが存在しません。", title, Ctl::pcファイル名);
+    FailCheck(panel, flag, "SAVEファイルが存在しません。", title, Ctl::pcファイル名);
 }
 
 void FTP25(RunContext& ctx, const std::string&) {

@@ -10,12 +10,9 @@
 namespace kv {
 namespace {
 
-using member::FieldCheck;
 using member::kNotFil;
 using member::kNotLib;
 using member::kNotMbr;
-using member::IsEmpty;
-using member::RunsWhen;
 
 constexpr FieldCheck kChk11[] = {
     {IsEmpty<Ctl::ライブラリー名>, "ライブラリー名を入力して下さい。", "ソースライブラリー名", Ctl::ライブラリー名},
@@ -67,7 +64,7 @@ std::vector<ReplyTest> Anser21Tests() {
 
 }  // namespace
 
-void CHK11(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, kChk11, flag); }
+void CHK11(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk11, flag); }
 
 void FTP11(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;
@@ -89,7 +86,7 @@ void ANSER11(RunContext& ctx, const std::string&) {
   WriteRememberedInputs(p, InputsLayout::DFT);
 }
 
-void CHK21(RunContext& ctx, std::int16_t& flag) { member::RunChecks(ctx.panel, kChk21, flag); }
+void CHK21(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk21, flag); }
 
 void FTP21(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "client/engine/field_check.h"
 #include "client/engine/pc_path_check.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
@@ -14,12 +15,6 @@ namespace {
 
 constexpr std::string_view kDownloadCheckTitle = "スプール・ダウンロード";
 constexpr std::string_view kUploadTitle = "スプール・アップロード";
-
-void Fail(Panel& panel, std::int16_t& flag, std::string_view text, std::string_view title, Ctl focus) {
-  panel.ShowMessage(std::string(text), std::string(title), MsgIcon::Exclamation);
-  panel.SetFocus(focus);
-  flag = 1;
-}
 
 // The job number and spooled file number are compared as texts, character by
 // character, as the host's own prompts would accept them.
@@ -38,33 +33,21 @@ std::string_view SpoolOperationTitle(int code) {
 }
 
 void CHK17(RunContext& ctx, std::int16_t& flag) {
-  Panel& panel = ctx.panel;
   // One message per attempt: each check runs only while everything before it passed.
-  struct Step {
-    bool (*fails)(const Panel&);
-    std::string_view text;
-    std::string_view title;
-    Ctl focus;
-  };
-  static constexpr Step kSteps[] = {
-      {[](const Panel& p) { return p.Text(Ctl::ファイル名).empty(); }, "スプールファイル名を入力して下さい。", "ファイル名",
-       Ctl::ファイル名},
-      {[](const Panel& p) { return p.Text(Ctl::ジョブ名).empty(); }, "ジョブ名を入力して下さい。", kDownloadCheckTitle,
-       Ctl::ジョブ名},
-      {[](const Panel& p) { return p.Text(Ctl::スプールユーザー).empty(); }, "ユーザーを入力して下さい。",
-       kDownloadCheckTitle, Ctl::スプールユーザー},
-      {[](const Panel& p) { return p.Text(Ctl::番号).empty(); }, "番号を入力して下さい。", kDownloadCheckTitle, Ctl::番号},
+  static constexpr FieldCheck kChecks[] = {
+      {IsEmpty<Ctl::ファイル名>, "スプールファイル名を入力して下さい。", "ファイル名", Ctl::ファイル名},
+      {IsEmpty<Ctl::ジョブ名>, "ジョブ名を入力して下さい。", kDownloadCheckTitle, Ctl::ジョブ名},
+      {IsEmpty<Ctl::スプールユーザー>, "ユーザーを入力して下さい。", kDownloadCheckTitle, Ctl::スプールユーザー},
+      {IsEmpty<Ctl::番号>, "番号を入力して下さい。", kDownloadCheckTitle, Ctl::番号},
       {[](const Panel& p) { return JobNumberOutOfRange(p.Text(Ctl::番号)); }, "番号が正しくありません。",
        kDownloadCheckTitle, Ctl::番号},
-      {[](const Panel& p) { return p.Text(Ctl::スプール番号).empty(); }, "スプール番号を入力して下さい。",
-       kDownloadCheckTitle, Ctl::スプール番号},
+      {IsEmpty<Ctl::スプール番号>, "スプール番号を入力して下さい。", kDownloadCheckTitle, Ctl::スプール番号},
       {[](const Panel& p) { return SpoolNumberOutOfRange(p.Text(Ctl::スプール番号)); }, "スプール番号が正しくありません。",
        kDownloadCheckTitle, Ctl::スプール番号},
       {[](const Panel& p) { return NoFileNameAfterRoot(p.Text(Ctl::pcファイル名)); }, "保存先ファイルを入力してください。",
        "PCファイル名", Ctl::pcファイル名},
   };
-  for (const Step& s : kSteps)
-    if (flag == 0 && s.fails(panel)) Fail(panel, flag, s.text, s.title, s.focus);
+  RunChecks(ctx.panel, kChecks, flag);
 }
 
 void FTP17(RunContext& ctx, const std::string&) {
@@ -111,16 +94,16 @@ void ANSER17(RunContext& ctx, const std::string&) {
 void CHK26(RunContext& ctx, std::int16_t& flag) {
   Panel& panel = ctx.panel;
   if (flag == 0 && panel.Text(Ctl::ファイル名).empty())
-    Fail(panel, flag, "スプール出力先を入力して下さい。", kUploadTitle, Ctl::ファイル名);
+    FailCheck(panel, flag, "スプール出力先を入力して下さい。", kUploadTitle, Ctl::ファイル名);
   if (flag == 0 && panel.Text(Ctl::ライブラリー名).empty())
-    Fail(panel, flag, "ライブラリー名を入力して下さい。", kUploadTitle, Ctl::ライブラリー名);
+    FailCheck(panel, flag, "ライブラリー名を入力して下さい。", kUploadTitle, Ctl::ライブラリー名);
   // The PC file is checked whatever the checks above found; a path whose
   // attributes can be read (a folder too) counts as existing.
   const std::string pc = panel.Text(Ctl::pcファイル名);
   if (NoFileNameAfterRoot(pc))
-    Fail(panel, flag, "スプール・ファイルを入力してください。", kUploadTitle, Ctl::pcファイル名);
+    FailCheck(panel, flag, "スプール・ファイルを入力してください。", kUploadTitle, Ctl::pcファイル名);
   else if (!PathExists(pc))
-    Fail(panel, flag, "スプール・ファイルが存在しません。", kUploadTitle, Ctl::pcファイル名);
+    FailCheck(panel, flag, "スプール・ファイルが存在しません。", kUploadTitle, Ctl::pcファイル名);
 }
 
 void FTP26(RunContext& ctx, const std::string&) {
