@@ -2,7 +2,6 @@
 
 #include "client/engine/pc_path_check.h"
 #include "common/textfile.h"
-#include "common/vbstr.h"
 
 namespace kv::member {
 

@@ -9,8 +9,6 @@
 
 namespace kv {
 
-class ListingWorkbook;
-
 // What the methods of one run reach: the panel, and the listing workbook
 // builder that a library or object download calls when a listing is wanted.
 struct RunContext {

@@ -2,19 +2,13 @@
 // panel, our FTP client and the simulated host, as an operator would run them.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
-
-#include "client/engine/pipeline.h"
 #include "client/ui/main_panel.h"
 #include "client/ui/memory_panel.h"
 #include "common/cp932.h"
 #include "common/vbstr.h"
-#include "common/winpath.h"
 #include "tests/e2e/client/host_suite.h"
 
 using namespace kv;
-using kvtest::SimHost;
 
 namespace {
 

@@ -2,18 +2,14 @@
 // the memory panel, our FTP client and the simulated host's tool programs.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 
-#include "client/engine/pipeline.h"
 #include "client/ui/main_panel.h"
 #include "client/ui/memory_panel.h"
 #include "common/cp932.h"
-#include "common/winpath.h"
 #include "tests/e2e/client/host_suite.h"
 
 using namespace kv;
-using kvtest::SimHost;
 
 namespace {
 
