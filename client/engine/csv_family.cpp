@@ -75,9 +75,7 @@ void ANSER14(RunContext& ctx, const std::string&) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const auto tests = Anser14Tests();
-  RunReplyTests(p, reply, tests, [&] {
-    p.SetText(Ctl::LABEL99, p.Text(Ctl::メンバー名) + ":「" + reply.DetailText() + "」ダウンロード完了しました。");
-  });
+  RunReplyTests(p, reply, tests, [&] { member::ShowDownloaded(p, reply); });
   WriteRememberedInputs(p, InputsLayout::DFTC);
 }
 

@@ -74,9 +74,7 @@ void ANSER13(RunContext& ctx, const std::string& code) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const auto tests = Anser13Tests(IsBinaryDownload(code) ? kDataBinaryDownloadTitle : kDataDownloadTitle);
-  RunReplyTests(p, reply, tests, [&] {
-    p.SetText(Ctl::LABEL99, p.Text(Ctl::メンバー名) + ":「" + reply.DetailText() + "」ダウンロード完了しました。");
-  });
+  RunReplyTests(p, reply, tests, [&] { member::ShowDownloaded(p, reply); });
   WriteRememberedInputs(p, InputsLayout::DFT);
 }
 

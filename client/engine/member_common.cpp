@@ -26,4 +26,8 @@ std::string MemberPath(const Panel& panel) {
   return panel.Text(Ctl::ライブラリー名) + "/" + panel.Text(Ctl::ファイル名) + "." + panel.Text(Ctl::メンバー名);
 }
 
+void ShowDownloaded(Panel& panel, const ReplyLine& reply) {
+  panel.SetText(Ctl::LABEL99, panel.Text(Ctl::メンバー名) + ":「" + reply.DetailText() + "」ダウンロード完了しました。");
+}
+
 }  // namespace kv::member

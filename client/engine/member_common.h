@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "client/engine/field_check.h"
+#include "client/engine/reply.h"
 #include "client/ui/panel.h"
 
 namespace kv::member {
@@ -29,5 +30,9 @@ std::span<const FieldCheck> DataDownloadChecks();
 
 // library + "/" + file + "." + member, as the get and put lines name a member.
 std::string MemberPath(const Panel& panel);
+
+// The completion line of a member download: the member and the description the
+// host replied with.
+void ShowDownloaded(Panel& panel, const ReplyLine& reply);
 
 }  // namespace kv::member
