@@ -66,28 +66,41 @@ Object* FindSavf(Host& host, Job& job, const std::string& text, CmdResult& err) 
   return o;
 }
 
-bool ClearOk(Object& savf, const std::string& clear) {
-  return !savf.savf()->blob || clear == "*ALL" || clear == "*REPLACE" || clear == "*AFTER";
+// The save file a SAVLIB or SAVOBJ writes to: DEV(*SAVF), an existing save
+// file, and empty unless CLEAR lets the save replace what it holds.
+Object* SaveTarget(Host& host, Job& job, const ClArgs& a, CmdResult& err) {
+  if (a.Text("DEV") != "*SAVF") {
+    err = Fail("CPF3782", "Only DEV(*SAVF) is supported.");
+    return nullptr;
+  }
+  Object* savf = FindSavf(host, job, a.Text("SAVF"), err);
+  if (!savf) return nullptr;
+  const std::string clear = a.Text("CLEAR");
+  if (savf->savf()->blob && clear != "*ALL" && clear != "*REPLACE" && clear != "*AFTER") {
+    err = Fail("CPA4067", "Save file " + savf->name + " contains data.");
+    return nullptr;
+  }
+  return savf;
+}
+
+std::string TargetRelease(const ClArgs& a) {
+  std::string rls = a.Text("TGTRLS");
+  return rls.empty() ? "*CURRENT" : rls;
 }
 
 CmdResult SavLib(Host& host, Job& job, const ClArgs& a) {
-  if (a.Text("DEV") != "*SAVF") return Fail("CPF3782", "Only DEV(*SAVF) is supported.");
   CmdResult err;
-  Object* savf = FindSavf(host, job, a.Text("SAVF"), err);
+  Object* savf = SaveTarget(host, job, a, err);
   if (!savf) return err;
-  if (!ClearOk(*savf, a.Text("CLEAR"))) return Fail("CPA4067", "Save file " + savf->name + " contains data.");
   const auto* libs = a.Get("LIB");
   if (!libs || libs->size() != 1) return Fail("CPD0084", "Exactly one library must be saved to a save file.");
-  std::string rls = a.Text("TGTRLS");
-  return SaveLibraryTo(host, job, (*libs)[0].text, *savf, rls.empty() ? "*CURRENT" : rls);
+  return SaveLibraryTo(host, job, (*libs)[0].text, *savf, TargetRelease(a));
 }
 
 CmdResult SavObj(Host& host, Job& job, const ClArgs& a) {
-  if (a.Text("DEV") != "*SAVF") return Fail("CPF3782", "Only DEV(*SAVF) is supported.");
   CmdResult err;
-  Object* savf = FindSavf(host, job, a.Text("SAVF"), err);
+  Object* savf = SaveTarget(host, job, a, err);
   if (!savf) return err;
-  if (!ClearOk(*savf, a.Text("CLEAR"))) return Fail("CPA4067", "Save file " + savf->name + " contains data.");
   std::vector<std::string> names, types;
   if (const auto* o = a.Get("OBJ"))
     for (const auto& v : *o) names.push_back(v.text);
@@ -95,8 +108,7 @@ CmdResult SavObj(Host& host, Job& job, const ClArgs& a) {
     for (const auto& v : *t) types.push_back(v.text);
   if (names.empty()) return Fail("CPD0072", "Parameter OBJ required.");
   if (types.empty()) types.push_back("*ALL");
-  std::string rls = a.Text("TGTRLS");
-  return SaveObjectsTo(host, job, a.Text("LIB"), names, types, *savf, rls.empty() ? "*CURRENT" : rls);
+  return SaveObjectsTo(host, job, a.Text("LIB"), names, types, *savf, TargetRelease(a));
 }
 
 CmdResult Rst(Host& host, Job& job, const ClArgs& a, bool lib) {
