@@ -12,4 +12,9 @@ struct HostInfo {
 // Both empty when the PC's own name cannot be resolved.
 HostInfo GetIp();
 
+// What GetIp keeps of the resolver's entry for the PC's own name (the fields of
+// a hostent): the last of the `length`-byte addresses in dotted form, and the
+// official name cut to 256 characters.
+HostInfo FromHostEntry(char** addresses, int length, const char* officialName);
+
 }  // namespace kv

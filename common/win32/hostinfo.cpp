@@ -12,19 +12,7 @@ HostInfo GetIp() {
   char name[256] = {};
   if (gethostname(name, sizeof name - 1) == 0) {
     hostent* he = gethostbyname(name);
-    if (he) {
-      for (char** a = he->h_addr_list; a && *a; ++a) {
-        std::string dotted;
-        for (int i = 0; i < he->h_length; ++i) {
-          if (i) dotted += '.';
-          dotted += std::to_string(static_cast<unsigned char>((*a)[i]));
-        }
-        info.address = dotted;  // the last one listed is kept
-      }
-      char official[257] = {};
-      if (he->h_name) lstrcpynA(official, he->h_name, sizeof official);
-      info.name = official;
-    }
+    if (he) info = FromHostEntry(he->h_addr_list, he->h_length, he->h_name);
   }
   WSACleanup();
   return info;
