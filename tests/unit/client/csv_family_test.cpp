@@ -7,13 +7,6 @@
 using namespace kv;
 using namespace kvtest;
 
-namespace {
-
-const std::string kDftc = ClientDrive::Cp932Lines({"SYSTEM:10.0.0.1", "USER:QSECOFR", "PWRD:PW1", "SLIB:QGPL",
-                                                   "SFIL:QRPGSRC", "SMBR:PGM1", "OLIB:OBJLIB"});
-
-}  // namespace
-
 // ---- CHK14 (the same as CHK13) ----
 
 TEST(CsvFamily, Chk14Table) {
@@ -124,7 +117,7 @@ TEST(CsvFamily, Anser14Table) {
       {Reply("MBRERR"), {Box("正しく入力して下さい。(*ALLや総称は指定できません)", t), Focus("メンバー名")}, ""},
       {Reply("PACDTA"), {}, ""},
   };
-  ExpectReplies(14, ANSER14, "", rows, "DFTC.dat", kDftc);
+  ExpectReplies(14, ANSER14, "", rows, "DFTC.dat", kRememberedDefaults);
 }
 
 // ---- ANSER23 ----
@@ -155,7 +148,7 @@ TEST(CsvFamily, Anser23Table) {
        {Box("変換エラーが有りました。出力先に内容出力されています、ご確認下さい。", t), Focus("メンバー名")}, ""},  // 32
       {Reply("wn"), {}, ""},
   };
-  ExpectReplies(23, ANSER23, "", rows, "DFTC.dat", kDftc);
+  ExpectReplies(23, ANSER23, "", rows, "DFTC.dat", kRememberedDefaults);
 }
 
 // DFTC.dat is the CSV operations' own file: DFT.dat is left alone.

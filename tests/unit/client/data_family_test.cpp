@@ -7,13 +7,6 @@
 using namespace kv;
 using namespace kvtest;
 
-namespace {
-
-const std::string kDft = ClientDrive::Cp932Lines({"SYSTEM:10.0.0.1", "USER:QSECOFR", "PWRD:PW1", "SLIB:QGPL",
-                                                  "SFIL:QRPGSRC", "SMBR:PGM1", "OLIB:OBJLIB"});
-
-}  // namespace
-
 // ---- CHK13 ----
 
 TEST(DataFamily, Chk13Table) {
@@ -158,7 +151,7 @@ TEST(DataFamily, Anser13Table) {
         {Reply("MBRERR"), {}, ""},
         {Reply("notlib"), {}, ""},
     };
-    ExpectReplies(code, ANSER13, std::to_string(code), rows, "DFT.dat", kDft);
+    ExpectReplies(code, ANSER13, std::to_string(code), rows, "DFT.dat", kRememberedDefaults);
   }
 }
 
@@ -182,7 +175,7 @@ TEST(DataFamily, Anser22Table) {
         {Reply("NOTMBR"), {Box(kNotMbr, t), Focus("メンバー名")}, ""},
         {Reply("PACDTA"), {}, ""},
     };
-    ExpectReplies(code, ANSER22, "", rows, "DFT.dat", kDft);
+    ExpectReplies(code, ANSER22, "", rows, "DFT.dat", kRememberedDefaults);
   }
 }
 

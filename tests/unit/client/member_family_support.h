@@ -53,6 +53,10 @@ struct Inputs {
   int compile = 0, kanji = 0;
 };
 
+// The remembered-inputs file (DFT.dat or DFTC.dat) a run with the default inputs leaves.
+inline const std::string kRememberedDefaults = ClientDrive::Cp932Lines(
+    {"SYSTEM:10.0.0.1", "USER:QSECOFR", "PWRD:PW1", "SLIB:QGPL", "SFIL:QRPGSRC", "SMBR:PGM1", "OLIB:OBJLIB"});
+
 // Default inputs with one edit applied, for table rows.
 inline Inputs With(void (*edit)(Inputs&)) {
   Inputs in;

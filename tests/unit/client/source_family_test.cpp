@@ -6,13 +6,6 @@
 using namespace kv;
 using namespace kvtest;
 
-namespace {
-
-const std::string kDft = ClientDrive::Cp932Lines({"SYSTEM:10.0.0.1", "USER:QSECOFR", "PWRD:PW1", "SLIB:QGPL",
-                                                  "SFIL:QRPGSRC", "SMBR:PGM1", "OLIB:OBJLIB"});
-
-}  // namespace
-
 // ---- CHK11 ----
 
 TEST(SourceFamily, Chk11Table) {
@@ -181,7 +174,7 @@ TEST(SourceFamily, Anser11Table) {
       {Reply("ok    "), {}, ""},
       {Reply("PACDTA"), {}, ""},  // not one of this method's words
   };
-  ExpectReplies(11, ANSER11, "", rows, "DFT.dat", kDft);
+  ExpectReplies(11, ANSER11, "", rows, "DFT.dat", kRememberedDefaults);
 }
 
 // ---- ANSER21 ----
@@ -214,7 +207,7 @@ TEST(SourceFamily, Anser21Table) {
     MemberFixture f(21);
     f.panel.SetValue(Ctl::コンパイル, row.compile == "1");
     f.Answer(ANSER21, row.r.line, row.compile);
-    ExpectAnswered(f, row.r, "DFT.dat", kDft, "[" + row.r.line.value_or("<no file>") + "] compile " + row.compile);
+    ExpectAnswered(f, row.r, "DFT.dat", kRememberedDefaults, "[" + row.r.line.value_or("<no file>") + "] compile " + row.compile);
   }
 }
 
