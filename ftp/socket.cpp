@@ -1,5 +1,10 @@
-// What a socket does the same on every platform: ownership of its handle.
+// What a socket does the same on every platform: ownership of its handle, the
+// connect loop over the resolved addresses under one time limit, listening
+// beside another socket, and the text of its addresses.
+#include <chrono>
+
 #include "ftp/net.h"
+#include "ftp/netsys.h"
 
 namespace kv::ftp {
 
@@ -12,6 +17,76 @@ Socket& Socket::operator=(Socket&& other) noexcept {
     other.handle_ = kInvalid;
   }
   return *this;
+}
+
+NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  Close();
+  std::vector<Endpoint> addresses;
+  NetResult resolved = sys::Resolve(host, port, addresses);
+  if (!resolved.Ok()) return resolved;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  NetResult last{NetStatus::Error, 0, "no address"};
+  for (const Endpoint& to : addresses) {
+    sys::Handle h = sys::kNoHandle;
+    NetResult started = sys::StartConnect(to, h);
+    if (!started.Ok()) {
+      last = started;
+      continue;
+    }
+    // Every address shares what is left of the one time limit.
+    int left = 0;
+    if (timeoutMs > 0) {
+      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      left = ms > 0 ? static_cast<int>(ms) : 1;
+    }
+    NetResult done = sys::FinishConnect(h, left);
+    if (!done.Ok()) {
+      sys::CloseHandle(h);
+      last = done;
+      if (done.status == NetStatus::Timeout) break;
+      continue;
+    }
+    handle_ = h;
+    return {};
+  }
+  return last;
+}
+
+NetResult Socket::ListenBeside(const Socket& control) {
+  Close();
+  Endpoint local;
+  if (!sys::EndpointOf(control.handle_, false, local)) return NetResult{NetStatus::Error, 0, "no local address"};
+  local.port = 0;  // the system chooses
+  sys::Handle h = sys::kNoHandle;
+  NetResult r = sys::Listen(local, h);
+  if (r.Ok()) handle_ = h;
+  return r;
+}
+
+void Socket::Close() {
+  if (handle_ != kInvalid) sys::CloseHandle(handle_);
+  handle_ = kInvalid;
+}
+
+std::string Socket::LocalAddress() const {
+  Endpoint e;
+  return sys::EndpointOf(handle_, false, e) ? AddressText(e) : std::string();
+}
+
+int Socket::LocalPort() const {
+  Endpoint e;
+  return sys::EndpointOf(handle_, false, e) ? e.port : 0;
+}
+
+std::string Socket::PeerAddress() const {
+  Endpoint e;
+  return sys::EndpointOf(handle_, true, e) ? AddressText(e) : std::string();
+}
+
+bool Socket::IsIpv6() const {
+  Endpoint e;
+  return sys::EndpointOf(handle_, false, e) && e.ipv6;
 }
 
 }  // namespace kv::ftp

@@ -5,15 +5,15 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
-#include <chrono>
+#include <algorithm>
+#include <cstring>
 
 #include "common/win32/widen.h"
 #include "ftp/net.h"
+#include "ftp/netsys.h"
 
 namespace kv::ftp {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 SOCKET S(std::intptr_t h) { return static_cast<SOCKET>(h); }
 
@@ -66,25 +66,38 @@ void MakeNonBlocking(SOCKET s) {
   SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
 }
 
-std::string AddressText(const sockaddr_storage& ss) {
-  char text[INET6_ADDRSTRLEN] = {};
-  if (ss.ss_family == AF_INET)
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(ss).sin_addr, text, sizeof text);
-  else if (ss.ss_family == AF_INET6)
-    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(ss).sin6_addr, text, sizeof text);
-  return text;
+// The Endpoint form of a socket address, and back.
+Endpoint FromSockaddr(const sockaddr* sa) {
+  Endpoint e;
+  if (sa->sa_family == AF_INET) {
+    const auto& in = reinterpret_cast<const sockaddr_in&>(*sa);
+    std::memcpy(e.bytes, &in.sin_addr, 4);
+    e.port = ntohs(in.sin_port);
+  } else if (sa->sa_family == AF_INET6) {
+    const auto& in6 = reinterpret_cast<const sockaddr_in6&>(*sa);
+    e.ipv6 = true;
+    std::memcpy(e.bytes, &in6.sin6_addr, 16);
+    e.scope = in6.sin6_scope_id;
+    e.port = ntohs(in6.sin6_port);
+  }
+  return e;
 }
 
-int PortOf(const sockaddr_storage& ss) {
-  if (ss.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(ss).sin_port);
-  if (ss.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(ss).sin6_port);
-  return 0;
-}
-
-bool Name(SOCKET s, sockaddr_storage& ss, bool peer) {
-  int len = sizeof ss;
-  auto* sa = reinterpret_cast<sockaddr*>(&ss);
-  return (peer ? getpeername(s, sa, &len) : getsockname(s, sa, &len)) == 0;
+int ToSockaddr(const Endpoint& e, sockaddr_storage& ss) {
+  ss = {};
+  if (!e.ipv6) {
+    auto& in = reinterpret_cast<sockaddr_in&>(ss);
+    in.sin_family = AF_INET;
+    std::memcpy(&in.sin_addr, e.bytes, 4);
+    in.sin_port = htons(static_cast<u_short>(e.port));
+    return sizeof in;
+  }
+  auto& in6 = reinterpret_cast<sockaddr_in6&>(ss);
+  in6.sin6_family = AF_INET6;
+  std::memcpy(&in6.sin6_addr, e.bytes, 16);
+  in6.sin6_scope_id = e.scope;
+  in6.sin6_port = htons(static_cast<u_short>(e.port));
+  return sizeof in6;
 }
 
 }  // namespace
@@ -94,13 +107,11 @@ bool NetStartup() {
   return WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
-void Socket::Close() {
-  if (handle_ != kInvalid) closesocket(S(handle_));
-  handle_ = kInvalid;
-}
+namespace sys {
 
-NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
-  Close();
+void CloseHandle(Handle handle) { closesocket(S(handle)); }
+
+NetResult Resolve(const std::string& host, int port, std::vector<Endpoint>& out) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -108,42 +119,57 @@ NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
   std::string service = std::to_string(port);
   if (getaddrinfo(host.c_str(), service.c_str(), &hints, &list) != 0 || !list)
     return NetResult{NetStatus::UnknownHost, 0, "unknown host"};
-  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  NetResult last{NetStatus::Error, 0, "no address"};
-  for (addrinfo* ai = list; ai; ai = ai->ai_next) {
-    SOCKET s = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
-    if (s == INVALID_SOCKET) {
-      last = Fail(NetStatus::Error, WSAGetLastError());
-      continue;
-    }
-    MakeNonBlocking(s);
-    if (connect(s, ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0) {
-      int err = WSAGetLastError();
-      if (err != WSAEWOULDBLOCK) {
-        last = Fail(err == WSAECONNREFUSED ? NetStatus::Refused : NetStatus::Error, err);
-        closesocket(s);
-        continue;
-      }
-    }
-    int left = 0;
-    if (timeoutMs > 0) {
-      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      left = ms > 0 ? static_cast<int>(ms) : 1;
-    }
-    NetResult w = WaitFor(s, true, left);
-    if (!w.Ok()) {
-      last = w;
-      closesocket(s);
-      if (w.status == NetStatus::Timeout) break;
-      continue;
-    }
-    handle_ = static_cast<std::intptr_t>(s);
-    freeaddrinfo(list);
-    return {};
-  }
+  for (addrinfo* ai = list; ai; ai = ai->ai_next)
+    if (ai->ai_family == AF_INET || ai->ai_family == AF_INET6) out.push_back(FromSockaddr(ai->ai_addr));
   freeaddrinfo(list);
-  return last;
+  return {};
 }
+
+NetResult StartConnect(const Endpoint& to, Handle& handle) {
+  sockaddr_storage ss;
+  int len = ToSockaddr(to, ss);
+  SOCKET s = socket(ss.ss_family, SOCK_STREAM, 0);
+  if (s == INVALID_SOCKET) return Fail(NetStatus::Error, WSAGetLastError());
+  MakeNonBlocking(s);
+  if (connect(s, reinterpret_cast<sockaddr*>(&ss), len) != 0) {
+    int err = WSAGetLastError();
+    if (err != WSAEWOULDBLOCK) {
+      closesocket(s);
+      return Fail(err == WSAECONNREFUSED ? NetStatus::Refused : NetStatus::Error, err);
+    }
+  }
+  handle = static_cast<Handle>(s);
+  return {};
+}
+
+NetResult FinishConnect(Handle handle, int timeoutMs) { return WaitFor(S(handle), true, timeoutMs); }
+
+bool EndpointOf(Handle handle, bool peer, Endpoint& out) {
+  sockaddr_storage ss{};
+  int len = sizeof ss;
+  auto* sa = reinterpret_cast<sockaddr*>(&ss);
+  if ((peer ? getpeername(S(handle), sa, &len) : getsockname(S(handle), sa, &len)) != 0) return false;
+  if (ss.ss_family != AF_INET && ss.ss_family != AF_INET6) return false;
+  out = FromSockaddr(sa);
+  return true;
+}
+
+NetResult Listen(const Endpoint& local, Handle& handle) {
+  sockaddr_storage ss;
+  int len = ToSockaddr(local, ss);
+  SOCKET s = socket(ss.ss_family, SOCK_STREAM, 0);
+  if (s == INVALID_SOCKET) return Fail(NetStatus::Error, WSAGetLastError());
+  MakeNonBlocking(s);
+  if (bind(s, reinterpret_cast<sockaddr*>(&ss), len) != 0 || listen(s, 1) != 0) {
+    NetResult r = Fail(NetStatus::Error, WSAGetLastError());
+    closesocket(s);
+    return r;
+  }
+  handle = static_cast<Handle>(s);
+  return {};
+}
+
+}  // namespace sys
 
 NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
   std::size_t done = 0;
@@ -182,27 +208,6 @@ NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
   }
 }
 
-NetResult Socket::ListenBeside(const Socket& control) {
-  Close();
-  sockaddr_storage ss{};
-  if (!Name(S(control.handle_), ss, false)) return Fail(NetStatus::Error, WSAGetLastError());
-  int len = ss.ss_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
-  if (ss.ss_family == AF_INET)
-    reinterpret_cast<sockaddr_in&>(ss).sin_port = 0;
-  else
-    reinterpret_cast<sockaddr_in6&>(ss).sin6_port = 0;
-  SOCKET s = socket(ss.ss_family, SOCK_STREAM, 0);
-  if (s == INVALID_SOCKET) return Fail(NetStatus::Error, WSAGetLastError());
-  MakeNonBlocking(s);
-  if (bind(s, reinterpret_cast<sockaddr*>(&ss), len) != 0 || listen(s, 1) != 0) {
-    NetResult r = Fail(NetStatus::Error, WSAGetLastError());
-    closesocket(s);
-    return r;
-  }
-  handle_ = static_cast<std::intptr_t>(s);
-  return {};
-}
-
 NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
   for (;;) {
     SOCKET c = accept(S(handle_), nullptr, nullptr);
@@ -221,26 +226,6 @@ NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
     }
     return Fail(NetStatus::Error, err);
   }
-}
-
-std::string Socket::LocalAddress() const {
-  sockaddr_storage ss{};
-  return Name(S(handle_), ss, false) ? AddressText(ss) : std::string();
-}
-
-int Socket::LocalPort() const {
-  sockaddr_storage ss{};
-  return Name(S(handle_), ss, false) ? PortOf(ss) : 0;
-}
-
-std::string Socket::PeerAddress() const {
-  sockaddr_storage ss{};
-  return Name(S(handle_), ss, true) ? AddressText(ss) : std::string();
-}
-
-bool Socket::IsIpv6() const {
-  sockaddr_storage ss{};
-  return Name(S(handle_), ss, false) && ss.ss_family == AF_INET6;
 }
 
 void Socket::SetKeepAlive() {
