@@ -25,5 +25,7 @@ bool EndpointOf(Handle handle, bool peer, Endpoint& out);
 // A non-blocking socket bound to `local` and listening.
 NetResult Listen(const Endpoint& local, Handle& handle);
 void CloseHandle(Handle handle);
+// Ends the sending direction (TCP half-close).
+void ShutdownWrite(Handle handle);
 
 }  // namespace kv::ftp::sys

@@ -5,18 +5,39 @@
 
 #include "ftp/net.h"
 #include "ftp/netsys.h"
+#include "ftp/tls.h"
 
 namespace kv::ftp {
 
+Socket::Socket() = default;
 Socket::~Socket() { Close(); }
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+Socket::Socket(Socket&& other) noexcept : handle_(other.handle_), tls_(std::move(other.tls_)) {
+  other.handle_ = kInvalid;
+}
 Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
     Close();
     handle_ = other.handle_;
+    tls_ = std::move(other.tls_);
     other.handle_ = kInvalid;
   }
   return *this;
+}
+
+NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
+  return tls_ ? tls_->Send(*this, data, size, timeoutMs) : SendRaw(data, size, timeoutMs);
+}
+
+NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
+  return tls_ ? tls_->Receive(*this, buffer, size, timeoutMs) : ReceiveRaw(buffer, size, timeoutMs);
+}
+
+void Socket::AttachTls(std::unique_ptr<TlsLayer> tls) { tls_ = std::move(tls); }
+
+void Socket::ShutdownSend(int timeoutMs) {
+  if (handle_ == kInvalid) return;
+  if (tls_) tls_->Shutdown(*this, timeoutMs);
+  sys::ShutdownWrite(handle_);
 }
 
 NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
@@ -65,6 +86,7 @@ NetResult Socket::ListenBeside(const Socket& control) {
 }
 
 void Socket::Close() {
+  tls_.reset();
   if (handle_ != kInvalid) sys::CloseHandle(handle_);
   handle_ = kInvalid;
 }

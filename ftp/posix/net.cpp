@@ -88,6 +88,8 @@ namespace sys {
 
 void CloseHandle(Handle handle) { ::close(static_cast<int>(handle)); }
 
+void ShutdownWrite(Handle handle) { ::shutdown(static_cast<int>(handle), SHUT_WR); }
+
 NetResult Resolve(const std::string& host, int port, std::vector<Endpoint>& out) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
@@ -156,7 +158,7 @@ NetResult Listen(const Endpoint& local, Handle& handle) {
 
 }  // namespace sys
 
-NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
+NetResult Socket::SendRaw(const char* data, std::size_t size, int timeoutMs) {
   int fd = static_cast<int>(handle_);
   std::size_t done = 0;
   while (done < size) {
@@ -178,7 +180,7 @@ NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
   return NetResult{NetStatus::Ok, done, {}};
 }
 
-NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
+NetResult Socket::ReceiveRaw(char* buffer, std::size_t size, int timeoutMs) {
   int fd = static_cast<int>(handle_);
   for (;;) {
     ssize_t n = ::recv(fd, buffer, size, 0);
@@ -214,6 +216,10 @@ NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
   }
 }
 
+NetResult Socket::WaitReady(bool write, int timeoutMs) {
+  return WaitFor(static_cast<int>(handle_), write ? POLLOUT : POLLIN, timeoutMs);
+}
+
 void Socket::SetKeepAlive() {
   int one = 1;
   ::setsockopt(static_cast<int>(handle_), SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
@@ -226,8 +232,5 @@ void Socket::Abort() {
   Close();
 }
 
-void Socket::ShutdownSend() {
-  if (handle_ != kInvalid) ::shutdown(static_cast<int>(handle_), SHUT_WR);
-}
 
 }  // namespace kv::ftp

@@ -111,6 +111,8 @@ namespace sys {
 
 void CloseHandle(Handle handle) { closesocket(S(handle)); }
 
+void ShutdownWrite(Handle handle) { shutdown(S(handle), SD_SEND); }
+
 NetResult Resolve(const std::string& host, int port, std::vector<Endpoint>& out) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
@@ -171,7 +173,7 @@ NetResult Listen(const Endpoint& local, Handle& handle) {
 
 }  // namespace sys
 
-NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
+NetResult Socket::SendRaw(const char* data, std::size_t size, int timeoutMs) {
   std::size_t done = 0;
   while (done < size) {
     int chunk = static_cast<int>(std::min<std::size_t>(size - done, 1 << 20));
@@ -193,7 +195,7 @@ NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
   return NetResult{NetStatus::Ok, done, {}};
 }
 
-NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
+NetResult Socket::ReceiveRaw(char* buffer, std::size_t size, int timeoutMs) {
   for (;;) {
     int n = recv(S(handle_), buffer, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
     if (n > 0) return NetResult{NetStatus::Ok, static_cast<std::size_t>(n), {}};
@@ -228,6 +230,8 @@ NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
   }
 }
 
+NetResult Socket::WaitReady(bool write, int timeoutMs) { return WaitFor(S(handle_), write, timeoutMs); }
+
 void Socket::SetKeepAlive() {
   BOOL on = TRUE;
   setsockopt(S(handle_), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on);
@@ -240,8 +244,5 @@ void Socket::Abort() {
   Close();
 }
 
-void Socket::ShutdownSend() {
-  if (handle_ != kInvalid) shutdown(S(handle_), SD_SEND);
-}
 
 }  // namespace kv::ftp
