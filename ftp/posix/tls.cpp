@@ -43,8 +43,11 @@ NetResult Drive(Socket& socket, SSL* ssl, int timeoutMs, Call call, int& result)
       continue;
     }
     if (error == SSL_ERROR_ZERO_RETURN) return NetResult{NetStatus::Closed, 0, "closed"};
-    if (error == SSL_ERROR_SYSCALL && ERR_peek_error() == 0)
-      return NetResult{NetStatus::Error, 0, errno ? std::strerror(errno) : "connection ended without TLS close"};
+    if ((error == SSL_ERROR_SYSCALL && ERR_peek_error() == 0) ||
+        ERR_GET_REASON(ERR_peek_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING) {
+      ERR_clear_error();
+      return NetResult{NetStatus::Error, 0, "the connection ended without TLS close_notify (data may be missing)"};
+    }
     return NetResult{NetStatus::Error, 0, OpenSslError()};
   }
 }

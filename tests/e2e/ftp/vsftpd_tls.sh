@@ -163,6 +163,19 @@ start_vsftpd server ssl_enable=NO
 refusal no-tls "does not offer TLS" --tls=explicit "--tls-trust=$work/certs/ca.pem"
 refusal implicit-no-tls "no secure connection" --tls=implicit "--tls-trust=$work/certs/ca.pem"
 
+# A data connection cut without close_notify (and a 226 after it) is not a complete file.
+python3 "$here/tls_cut_server.py" "$addr" $((port + 7)) "$work/certs/server.pem" "$work/certs/server.key" \
+  > "$work/cut.ready" 2>&1 &
+cutpid=$!
+for _ in $(seq 50); do grep -q ready "$work/cut.ready" 2>/dev/null && break; sleep 0.1; done
+echo kept > "$work/drive_c/cut.bin"
+script "$work/cut.ini" "open $addr $((port + 7))" "$user" "$password" "binary" "get big C:\\cut.bin" "quit"
+run cut "$client" --tls=explicit "--tls-trust=$work/certs/ca.pem"
+wait "$cutpid" 2>/dev/null
+check "cut without close_notify: exit 1" test "$status" -eq 1
+check "cut without close_notify: the earlier file kept" test "$(cat "$work/drive_c/cut.bin")" = kept
+check "cut without close_notify: said so" contains "$work/cut.out" "get failed"
+
 # The relay does see a clear-text password: the searches above can fail.
 script "$work/clear.ini" "open $relay $port" "$user" "$password" "quit"
 run clear "$client"

@@ -13,7 +13,7 @@ command -v openssl >/dev/null || { echo "openssl not installed"; exit 77; }
 work=$(mktemp -d)
 pid=""
 stop() { if [ -n "$pid" ]; then kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; fi; pid=""; }
-trap 'stop; rm -rf "$work"' EXIT
+trap 'stop; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 cd "$work"
 addr="127.$((RANDOM % 200 + 20)).$((RANDOM % 250 + 1)).$((RANDOM % 250 + 2))"
 mkdir certs
@@ -58,6 +58,38 @@ printf '%s\r\n' "open $addr" QSECOFR QSECOFR "quote site namefmt 0" binary "get 
 check "kvftp explicit: exit 0" test $? -eq 0
 check "kvftp explicit: byte-exact" cmp -s raw.bin kv.bin
 check "kvftp explicit: round trip" cmp -s raw.bin kv2.bin
+
+# An upload whose TLS data connection is cut without close_notify changes nothing.
+python3 - "$addr" > cut.out 2>&1 <<'PY'
+import socket, ssl, sys
+addr = sys.argv[1]
+ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
+ctx.check_hostname = False
+ctx.verify_mode = ssl.CERT_NONE
+ctx.maximum_version = ssl.TLSVersion.TLSv1_2  # the session is cached at once, so the data connection can resume it
+raw = socket.create_connection((addr, 21))
+f = raw.makefile("rb")
+def cmd(s, c, f):
+    if c: s.sendall((c + "\r\n").encode())
+    while True:
+        line = f.readline().decode()
+        if line[3:4] == " ": return line
+print(cmd(raw, None, f), end="")
+print(cmd(raw, "AUTH TLS", f), end="")
+ctrl = ctx.wrap_socket(raw)
+f = ctrl.makefile("rb")
+for c in ("PBSZ 0", "PROT P", "USER QSECOFR", "PASS QSECOFR", "SITE NAMEFMT 0", "TYPE I"):
+    print(cmd(ctrl, c, f), end="")
+port = int(cmd(ctrl, "EPSV", f).split("(")[1].strip(").\r\n").strip("!|"))
+print(cmd(ctrl, "STOR QGPL/QRPGSRC.T1", f), end="")
+data = ctx.wrap_socket(socket.create_connection((addr, port)), session=ctrl.session)
+data.sendall(b"CUT" * 1000)
+import os; os.close(data.detach())  # no close_notify
+print(cmd(ctrl, None, f), end="")
+PY
+check "cut upload: refused with 426" grep -q "^426" cut.out
+check "cut upload: the member keeps its text" c -B "$url/QGPL/QRPGSRC.T1" -o back2.txt
+check "cut upload: same text as before" cmp -s text.txt back2.txt
 
 # 2. Implicit TLS.
 start 990 --tls=implicit --tls-cert=certs/server.pem --tls-key=certs/server.key
