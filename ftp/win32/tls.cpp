@@ -139,7 +139,7 @@ class SchannelLayer : public TlsLayer {
       if (closed_) return NetResult{NetStatus::Closed, 0, "closed"};
       if (in_.empty()) {
         NetResult r = ReadMore(socket, timeoutMs);
-        if (!r.Ok()) return r;
+        if (!r.Ok()) return CutShort(r);
       }
       SecBuffer b[4] = {{static_cast<unsigned long>(in_.size()), SECBUFFER_DATA, in_.data()},
                         {0, SECBUFFER_EMPTY, nullptr},
@@ -149,7 +149,7 @@ class SchannelLayer : public TlsLayer {
       SECURITY_STATUS s = DecryptMessage(&ctx_, &desc, 0, nullptr);
       if (s == SEC_E_INCOMPLETE_MESSAGE) {
         NetResult r = ReadMore(socket, timeoutMs);
-        if (!r.Ok()) return r;
+        if (!r.Ok()) return CutShort(r);
         continue;
       }
       if (s == SEC_I_CONTEXT_EXPIRED) {
@@ -203,6 +203,13 @@ class SchannelLayer : public TlsLayer {
   }
 
  private:
+  // The TCP stream ended before the peer's close_notify: the data may be incomplete.
+  static NetResult CutShort(NetResult r) {
+    if (r.status == NetStatus::Closed)
+      return NetResult{NetStatus::Error, 0, "the connection ended without TLS close_notify (data may be missing)"};
+    return r;
+  }
+
   NetResult ReadMore(Socket& socket, int timeoutMs) {
     char chunk[16 * 1024 + 512];
     NetResult r = socket.ReceiveRaw(chunk, sizeof chunk, timeoutMs);

@@ -212,6 +212,14 @@ if [ -n "$wineclient" ] && [ -f "$wineclient" ] && command -v wine >/dev/null; t
   winrun wine-pin --tls=explicit "--tls-trust=$(fingerprint "$work/certs/server.pem")"
   check "wine pinned: exit 0" test "$status" -eq 0
   check "wine pinned: byte-exact" cmp -s "$work/srv/random.bin" "$work/drive_c/wpin.bin"
+  start_vsftpd server "${tls_no_reuse[@]}" implicit_ssl=YES
+  script "$work/wine-implicit.ini" "open $relay $port" "$user" "$password" "binary" "get random.bin $W\\wimp.bin" \
+    "put $W\\up.bin wimp.bin" "quit"
+  winrun wine-implicit --tls=implicit "--tls-trust=$(winpath "$work/certs/ca.pem")"
+  check "wine implicit: exit 0" test "$status" -eq 0
+  check "wine implicit: get byte-exact" cmp -s "$work/srv/random.bin" "$work/drive_c/wimp.bin"
+  check "wine implicit: put byte-exact" cmp -s "$work/drive_c/up.bin" "$work/srv/wimp.bin"
+  check "wine implicit: password not on the wire" lacks "$work/wine-implicit.wire" "$password"
   start_vsftpd self "${tls_no_reuse[@]}"
   script "$work/wine-self.ini" "open $relay $port" "$user" "$password" "pwd" "quit"
   winrun wine-self --tls=explicit
@@ -220,6 +228,15 @@ if [ -n "$wineclient" ] && [ -f "$wineclient" ] && command -v wine >/dev/null; t
   winrun wine-self --tls=explicit "--tls-trust=$(fingerprint "$work/certs/server.pem")"
   check "wine wrong fingerprint: exit 6" test "$status" -eq 6
   check "wine wrong fingerprint: password not on the wire" lacks "$work/wine-self.wire" "$password"
+  python3 "$here/tls_cut_server.py" "$addr" $((port + 8)) "$work/certs/server.pem" "$work/certs/server.key" \
+    > "$work/wcut.ready" 2>&1 &
+  cutpid=$!
+  for _ in $(seq 50); do grep -q ready "$work/wcut.ready" 2>/dev/null && break; sleep 0.1; done
+  script "$work/wine-cut.ini" "open $addr $((port + 8))" "$user" "$password" "binary" "get big $W\\cut.bin" "quit"
+  winrun wine-cut --tls=explicit "--tls-trust=$(winpath "$work/certs/ca.pem")"
+  wait "$cutpid" 2>/dev/null
+  check "wine cut without close_notify: exit 1" test "$status" -eq 1
+  check "wine cut without close_notify: the earlier file kept" test "$(cat "$work/drive_c/cut.bin")" = kept
   start_vsftpd other "${tls_no_reuse[@]}"
   winrun wine-self --tls=explicit "--tls-trust=$(winpath "$work/certs/ca.pem")"
   check "wine wrong host: exit 6" test "$status" -eq 6
