@@ -28,19 +28,6 @@ namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
 
-bool SendAll(int fd, const char* p, std::size_t n) {
-  while (n > 0) {
-    ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += w;
-    n -= static_cast<std::size_t>(w);
-  }
-  return true;
-}
-
 // What a file name of RETR, STOR or LIST designates.
 struct Target {
   std::string lib, file, mbr;   // mbr empty: the file itself (save file, or member = file name)
@@ -1179,8 +1166,7 @@ void Server::Run() {
     if (fd < 0) continue;
     if (sessions >= opt_.maxSessions) {
       const char msg[] = "421 Too many sessions; try again later.\r\n";
-      SendAll(fd, msg, sizeof msg - 1);
-      ::close(fd);
+      Stream(fd).Send(msg, sizeof msg - 1);  // closes the connection when it goes
       continue;
     }
     ++sessions;

@@ -15,6 +15,7 @@
 
 #include "ftp/net.h"
 #include "ftp/netsys.h"
+#include "ftp/sockaddr_endpoint.h"
 
 namespace kv::ftp {
 namespace {
@@ -40,40 +41,6 @@ void MakeNonBlocking(int fd) {
   int one = 1;
   ::setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &one, sizeof one);
 #endif
-}
-
-// The Endpoint form of a socket address, and back.
-Endpoint FromSockaddr(const sockaddr* sa) {
-  Endpoint e;
-  if (sa->sa_family == AF_INET) {
-    const auto& in = reinterpret_cast<const sockaddr_in&>(*sa);
-    std::memcpy(e.bytes, &in.sin_addr, 4);
-    e.port = ntohs(in.sin_port);
-  } else if (sa->sa_family == AF_INET6) {
-    const auto& in6 = reinterpret_cast<const sockaddr_in6&>(*sa);
-    e.ipv6 = true;
-    std::memcpy(e.bytes, &in6.sin6_addr, 16);
-    e.scope = in6.sin6_scope_id;
-    e.port = ntohs(in6.sin6_port);
-  }
-  return e;
-}
-
-socklen_t ToSockaddr(const Endpoint& e, sockaddr_storage& ss) {
-  ss = {};
-  if (!e.ipv6) {
-    auto& in = reinterpret_cast<sockaddr_in&>(ss);
-    in.sin_family = AF_INET;
-    std::memcpy(&in.sin_addr, e.bytes, 4);
-    in.sin_port = htons(static_cast<std::uint16_t>(e.port));
-    return sizeof in;
-  }
-  auto& in6 = reinterpret_cast<sockaddr_in6&>(ss);
-  in6.sin6_family = AF_INET6;
-  std::memcpy(&in6.sin6_addr, e.bytes, 16);
-  in6.sin6_scope_id = e.scope;
-  in6.sin6_port = htons(static_cast<std::uint16_t>(e.port));
-  return sizeof in6;
 }
 
 }  // namespace
@@ -106,7 +73,7 @@ NetResult Resolve(const std::string& host, int port, std::vector<Endpoint>& out)
 
 NetResult StartConnect(const Endpoint& to, Handle& handle) {
   sockaddr_storage ss;
-  socklen_t len = ToSockaddr(to, ss);
+  socklen_t len = static_cast<socklen_t>(ToSockaddr(to, ss));
   int fd = ::socket(ss.ss_family, SOCK_STREAM, 0);
   if (fd < 0) return Fail(NetStatus::Error, errno);
   MakeNonBlocking(fd);
@@ -143,7 +110,7 @@ bool EndpointOf(Handle handle, bool peer, Endpoint& out) {
 
 NetResult Listen(const Endpoint& local, Handle& handle) {
   sockaddr_storage ss;
-  socklen_t len = ToSockaddr(local, ss);
+  socklen_t len = static_cast<socklen_t>(ToSockaddr(local, ss));
   int fd = ::socket(ss.ss_family, SOCK_STREAM, 0);
   if (fd < 0) return Fail(NetStatus::Error, errno);
   MakeNonBlocking(fd);

@@ -11,6 +11,7 @@
 #include "common/win32/widen.h"
 #include "ftp/net.h"
 #include "ftp/netsys.h"
+#include "ftp/sockaddr_endpoint.h"
 
 namespace kv::ftp {
 namespace {
@@ -64,40 +65,6 @@ void MakeNonBlocking(SOCKET s) {
   u_long on = 1;
   ioctlsocket(s, FIONBIO, &on);
   SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
-}
-
-// The Endpoint form of a socket address, and back.
-Endpoint FromSockaddr(const sockaddr* sa) {
-  Endpoint e;
-  if (sa->sa_family == AF_INET) {
-    const auto& in = reinterpret_cast<const sockaddr_in&>(*sa);
-    std::memcpy(e.bytes, &in.sin_addr, 4);
-    e.port = ntohs(in.sin_port);
-  } else if (sa->sa_family == AF_INET6) {
-    const auto& in6 = reinterpret_cast<const sockaddr_in6&>(*sa);
-    e.ipv6 = true;
-    std::memcpy(e.bytes, &in6.sin6_addr, 16);
-    e.scope = in6.sin6_scope_id;
-    e.port = ntohs(in6.sin6_port);
-  }
-  return e;
-}
-
-int ToSockaddr(const Endpoint& e, sockaddr_storage& ss) {
-  ss = {};
-  if (!e.ipv6) {
-    auto& in = reinterpret_cast<sockaddr_in&>(ss);
-    in.sin_family = AF_INET;
-    std::memcpy(&in.sin_addr, e.bytes, 4);
-    in.sin_port = htons(static_cast<u_short>(e.port));
-    return sizeof in;
-  }
-  auto& in6 = reinterpret_cast<sockaddr_in6&>(ss);
-  in6.sin6_family = AF_INET6;
-  std::memcpy(&in6.sin6_addr, e.bytes, 16);
-  in6.sin6_scope_id = e.scope;
-  in6.sin6_port = htons(static_cast<u_short>(e.port));
-  return sizeof in6;
 }
 
 }  // namespace
