@@ -21,7 +21,7 @@ command -v python3 >/dev/null || { echo "python3 not installed"; exit $SKIP; }
 
 work=$(mktemp -d /tmp/kvftp-tls.XXXXXX)
 chmod 755 "$work"
-user=kvftptest
+user=kvftptls
 password='S3cretPassw0rd-tls'
 vpid="" rpid=""
 stop_vsftpd() { [ -n "$vpid" ] && kill "$vpid" 2>/dev/null && wait "$vpid" 2>/dev/null; vpid=""; }
