@@ -157,6 +157,7 @@ CmdResult Call(Host& host, Job& job, const ClArgs& a) {
   }
   const std::string& routine = pgm->program()->routine;
   std::string where_ = where ? where->name : lib;
+  ctx.library = where_;
   job.log.push_back("CALL " + where_ + "/" + name);
   if (routine == "*USER") return Ok("", "");   // a compiled user program: runs and ends normally
   const Routine* r = FindRoutine(routine);

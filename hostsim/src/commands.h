@@ -46,6 +46,7 @@ struct CallContext {
   Job& job;
   std::string program;                // name of the program object
   std::vector<std::string> parms;     // as CL passes them (literals of 32 bytes or less padded to 32)
+  std::string library = {};           // the library the program was found in
 };
 struct Routine {
   int parms;                          // number of parameters the program declares
