@@ -5,11 +5,11 @@
 
 #include <filesystem>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/commands.h"
-#include "hostsim/src/csv_dialect.h"
-#include "hostsim/src/seed.h"
-#include "hostsim/src/state.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/commands.h"
+#include "hostsim/csv_dialect.h"
+#include "hostsim/seed.h"
+#include "hostsim/state.h"
 
 using namespace hostsim;
 

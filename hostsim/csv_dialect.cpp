@@ -1,9 +1,10 @@
-#include "hostsim/src/csv_dialect.h"
+#include "hostsim/csv_dialect.h"
 
 #include <cstdio>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/seed.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/cl.h"
+#include "hostsim/seed.h"
 
 namespace hostsim::csv {
 namespace {
@@ -147,10 +148,7 @@ bool SplitRow(std::string_view row, std::vector<std::string>& values, std::strin
 bool IsNamesRow(const std::vector<Field>& fields, const std::vector<std::string>& values) {
   if (values.size() != fields.size()) return false;
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    std::string v = values[i];
-    for (char& c : v)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (v != fields[i].name) return false;
+    if (Upper(values[i]) != fields[i].name) return false;
   }
   return true;
 }

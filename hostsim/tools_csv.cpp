@@ -9,10 +9,10 @@
 // file CSVERR in the tool library.
 #include <cstdio>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/cl.h"
-#include "hostsim/src/csv_dialect.h"
-#include "hostsim/src/tools_more.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/cl.h"
+#include "hostsim/csv_dialect.h"
+#include "hostsim/tool_io.h"
 
 namespace hostsim::tools {
 namespace {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hostsim/src/store.h"
+#include "hostsim/store.h"
 
 namespace hostsim::csv {
 
