@@ -149,3 +149,34 @@ TEST_F(FidelityE2E, AUtf8FileLoadsAsItsText) {
                                      Focus("メンバー名")}));
   EXPECT_EQ(Member("FIDLIB", "ORDERS", "BIG"), loaded);
 }
+
+TEST_F(FidelityE2E, ALibrarySaveLeavesSpooledFilesOnTheSystem) {
+  auto down = Pick(15);
+  down->SetText(Ctl::ライブラリー名, "FIDLIB");
+  down->SetText(Ctl::リリース, "*CURRENT");
+  down->SetText(Ctl::pcファイル名, Pc("FIDLIB.SAVF"));
+  EXPECT_TRUE(Execute(*down).empty());
+  EXPECT_NE(PcFile("FIDLIB.SAVF").find("\nTGTRLS=V7R5M0\n"), std::string::npos);
+  EXPECT_EQ(PcFile("FIDLIB.SAVF").find("SPLF "), std::string::npos);   // the queue without its spooled files
+  const std::string listing = Cp932ToUtf8Lossy(kvtest::ReadFile(host_->InstallDir() + "/FTPLIBPC"));
+  EXPECT_NE(listing.find("\r\nFIDQ\r\n"), std::string::npos);
+  EXPECT_EQ(listing.find("CSVERR"), std::string::npos);   // refused CSV rows are not the library's data
+
+  auto up = Pick(24);
+  up->SetText(Ctl::ライブラリー名, "FIDLIB");
+  up->SetText(Ctl::復元先, "FIDCOPY");
+  up->SetText(Ctl::pcファイル名, Pc("FIDLIB.SAVF"));
+  EXPECT_TRUE(Execute(*up).empty());
+  EXPECT_EQ(up->Text(Ctl::LABEL99), "アップ・ロード完了しました。");
+
+  // The spooled file's own save records a release as the others do.
+  auto spl = Pick(17);
+  spl->SetText(Ctl::ファイル名, "QSYSPRT");
+  spl->SetText(Ctl::ジョブ名, "FIDJOB");
+  spl->SetText(Ctl::スプールユーザー, "QSECOFR");
+  spl->SetText(Ctl::番号, "777777");
+  spl->SetText(Ctl::スプール番号, "1");
+  spl->SetText(Ctl::pcファイル名, Pc("FID.SPL"));
+  EXPECT_TRUE(Execute(*spl).empty());
+  EXPECT_NE(PcFile("FID.SPL").find("\nTGTRLS=V7R5M0\n"), std::string::npos);
+}
