@@ -46,6 +46,8 @@ class Socket {
   bool IsIpv6() const;
 
   void SetKeepAlive();
+  // Sends each command at once instead of holding it back for an acknowledgement.
+  void SetNoDelay();
   void ShutdownSend();
   // Closes with a reset, so the peer sees an aborted transfer rather than a complete one.
   void Abort();

@@ -19,6 +19,7 @@ int Session::Open(const std::string& host, int port) {
     return exitcode::kConnectFailed;
   }
   control_.Sock().SetKeepAlive();
+  control_.Sock().SetNoDelay();
   host_ = host;
   console_.MessageWith("Connected to ", host, ".");
   // The greeting may come after a 120 "service ready in n minutes".
