@@ -23,7 +23,8 @@ const char kUsage[] =
     "       hostsim mksavf --data-library NAME OUT.SAVF\n"
     "       hostsim mksavf --seed FILE --library NAME OUT.SAVF\n"
     "options: --system-name NAME  --completion-code 226|250  --epsv-delimiter C\n"
-    "         --upper-replies  --idle-timeout SECONDS  --japanese-ccsid N  --ascii-ccsid N\n";
+    "         --upper-replies  --idle-timeout SECONDS  --japanese-ccsid N  --ascii-ccsid N\n"
+    "         --allow-remote  --log FILE  --fault NAME[=VALUE][@SESSION] (repeatable)\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -79,7 +80,7 @@ int MkSavf(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "mksavf") return MkSavf(argc, argv);
   hostsim::ServerOptions opt;
-  std::string listen, seed, state;
+  std::string listen, seed, state, logPath;
   int jccsid = 5035, accsid = 819;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -94,6 +95,17 @@ int main(int argc, char** argv) {
     else if (a == "--idle-timeout") opt.idleSeconds = std::atoi(next().c_str());
     else if (a == "--japanese-ccsid") jccsid = std::atoi(next().c_str());
     else if (a == "--ascii-ccsid") accsid = std::atoi(next().c_str());
+    else if (a == "--allow-remote") opt.allowRemote = true;
+    else if (a == "--log") logPath = next();
+    else if (a == "--fault") {
+      hostsim::FaultSwitch f;
+      std::string why;
+      if (!hostsim::ParseFault(next(), f, why)) {
+        std::fprintf(stderr, "hostsim: %s\n", why.c_str());
+        return Usage();
+      }
+      opt.faults.push_back(f);
+    }
     else if (a == "--help" || a == "-h") { std::fputs(kUsage, stdout); return 0; }
     else return Usage();
   }
@@ -170,6 +182,23 @@ int main(int argc, char** argv) {
     if (dirty && !hostsim::SaveState(host, state, e)) std::fprintf(stderr, "hostsim: %s\n", e.c_str());
   };
   server.onSessionEnd = save;
+  std::FILE* logFile = nullptr;
+  std::mutex logMu;
+  if (!logPath.empty()) {
+    logFile = std::fopen(logPath.c_str(), "a");
+    if (!logFile) {
+      std::fprintf(stderr, "hostsim: cannot write %s\n", logPath.c_str());
+      if (tempBlobs) std::filesystem::remove_all(blobDir);
+      return 1;
+    }
+    server.log = [&](const std::string& line) {
+      std::string text = line;
+      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+      std::lock_guard lock(logMu);
+      std::fprintf(logFile, "%s\n", text.c_str());
+      std::fflush(logFile);
+    };
+  }
   std::printf("listening %s\n", bound.c_str());
   std::fflush(stdout);
 
