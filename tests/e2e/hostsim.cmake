@@ -5,3 +5,8 @@ if(TARGET hostsim)
                    ${CMAKE_SOURCE_DIR}/hostsim/seeds/demo.seed)
   set_tests_properties(e2e_hostsim_interop PROPERTIES TIMEOUT 180 LABELS e2e)
 endif()
+if(TARGET hostsim AND TARGET kvftp)
+  add_test(NAME e2e_hostsim_options
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/hostsim/options.sh $<TARGET_FILE:hostsim> $<TARGET_FILE:kvftp>)
+  set_tests_properties(e2e_hostsim_options PROPERTIES TIMEOUT 120 LABELS e2e)
+endif()
