@@ -85,13 +85,17 @@ TEST_F(ServerTest, DropAfter150LeavesTheMemberAlone) {
 }
 
 TEST_F(ServerTest, DataHalfSendsHalfThenTellsOrLies) {
-  std::string whole;
+  std::string whole, savf;
   {
     Client c(port_);
     c.Logon();
     ASSERT_EQ(c.Code("TYPE I"), 200);
     ASSERT_EQ(c.Get("DEMO/DATA.DATA", whole), 226);
     ASSERT_EQ(whole.size(), 20u);
+    ASSERT_EQ(c.Code("RCMD CRTSAVF FILE(DEMO/S)"), 250);
+    ASSERT_EQ(c.Code("RCMD SAVLIB LIB(TOOLS) DEV(*SAVF) SAVF(DEMO/S)"), 250);
+    ASSERT_EQ(c.Get("DEMO/S", savf), 226);
+    ASSERT_GT(savf.size(), 1000u);
   }
   for (const char* fault : {"DATAHALF426", "DATAHALF226"}) {
     SetFaults({fault});
@@ -101,6 +105,9 @@ TEST_F(ServerTest, DataHalfSendsHalfThenTellsOrLies) {
     std::string half;
     EXPECT_EQ(c.Get("DEMO/DATA.DATA", half), fault == std::string("DATAHALF426") ? 426 : 226) << fault;
     EXPECT_EQ(half, whole.substr(0, 10)) << fault;
+    half.clear();
+    c.Get("DEMO/S", half);
+    EXPECT_EQ(half, savf.substr(0, savf.size() / 2)) << fault;
     // Text: half of the converted lines.
     ASSERT_EQ(c.Code("TYPE C 943"), 200);
     half.clear();
