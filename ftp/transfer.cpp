@@ -210,10 +210,19 @@ int PutFile(Session& session, const std::string& localShown, const std::string& 
     }
   }
   // A failed upload must not look complete to the server: reset rather than close cleanly.
-  if (dataFailed)
+  if (dataFailed) {
     data.Sock().Abort();
-  else
-    data.Sock().ShutdownSend();
+  } else {
+    data.Sock().ShutdownSend(session.DataTimeoutMs());
+    // Over TLS the server may have sent records (session tickets) that were never
+    // read; closing with them unread would reset the connection under the
+    // server's last reads. Read until the server closes its side.
+    if (data.Sock().IsEncrypted()) {
+      char sink[4096];
+      while (data.Sock().Receive(sink, sizeof sink, session.DataTimeoutMs()).Ok()) {
+      }
+    }
+  }
   data.Close();
   double seconds = SecondsSince(start);
 
