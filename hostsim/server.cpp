@@ -1181,7 +1181,11 @@ void Session::StoreMember(const Target& t, std::string data) {
   int rcdlen = f ? f->rcdlen : 512;
   auto records = std::make_shared<std::string>();
   if (text) {
-    Converter conv(TextCcsid() ? TextCcsid() : fileCcsid, fileCcsid);
+    // A PC file in UTF-8 is read as UTF-8 whatever the transfer type says.
+    std::size_t mark = 0;
+    const int from = TextCcsid() ? UploadCcsid(data, TextCcsid(), mark) : fileCcsid;
+    data.erase(0, mark);
+    Converter conv(from, fileCcsid);
     if (!conv.ok()) return Reply(550, "Data conversion to CCSID " + std::to_string(fileCcsid) + " not available.");
     UploadLines lines(data, conv);
     if (!f && !NewFileRecordLength(t, lines, rcdlen)) return;
