@@ -47,13 +47,13 @@ int RunCommand(std::vector<std::string> argv) {
 
 }  // namespace
 
-SimHost::SimHost(const std::string& seedFile) {
+SimHost::SimHost(const std::string& seedFile, bool installLibraries) {
   char tmpl[] = "/tmp/kv-e2e-XXXXXX";
   root_ = ::mkdtemp(tmpl);
   std::filesystem::create_directories(InstallDir());
   ::setenv("KV_DRIVE_C", DriveC().c_str(), 1);
   ::setenv("KV_FTP_LOG", (root_ + "/ftp.log").c_str(), 1);
-  ok_ = Start(seedFile) && InstallToolLibrary();
+  ok_ = Start(seedFile) && (!installLibraries || InstallToolLibrary());
 }
 
 SimHost::~SimHost() {
@@ -113,14 +113,19 @@ bool SimHost::Start(const std::string& seedFile) {
   return pid_ > 0;
 }
 
-bool SimHost::InstallToolLibrary() {
-  std::string media = root_ + "/media";
-  std::filesystem::create_directories(media);
-  if (RunCommand({KV_HOSTSIM, "mksavf", "--tool-library", "TRIAL_KVU", media + "/TRIAL_KVU.SAVF"}) != 0 ||
-      RunCommand({KV_HOSTSIM, "mksavf", "--data-library", "TRIAL_KVD", media + "/TRIAL_KVD.SAVF"}) != 0) {
+bool SimHost::MakeSaveFiles(const std::string& folder) {
+  std::filesystem::create_directories(folder);
+  if (RunCommand({KV_HOSTSIM, "mksavf", "--tool-library", "TRIAL_KVU", folder + "/TRIAL_KVU.SAVF"}) != 0 ||
+      RunCommand({KV_HOSTSIM, "mksavf", "--data-library", "TRIAL_KVD", folder + "/TRIAL_KVD.SAVF"}) != 0) {
     error_ = "hostsim mksavf failed";
     return false;
   }
+  return true;
+}
+
+bool SimHost::InstallToolLibrary() {
+  std::string media = root_ + "/media";
+  if (!MakeSaveFiles(media)) return false;
   std::filesystem::copy_file(KV_KVFTP, InstallDir() + "/FTP.EXE", std::filesystem::copy_options::overwrite_existing);
   WriteFile(InstallDir() + "/LIBNAME.ini", "TRIAL_KVU TRIAL_KVD\r\n");
   if (!kv::WriteHostLibraryScript({address_, "QSECOFR", "QSECOFR"}, kv::ToWindowsPath(media))) {
