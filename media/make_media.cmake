@@ -1,7 +1,8 @@
 # Makes one media tree (cmake -P). OUT: the tree; SETUP, SETUP_NAME: the setup
 # program and its name on the media; CLIENT: the client program (the first of
 # the candidates that exists); FTP: the FTP client; TEMPLATES: the folder of the
-# workbook templates; MANUAL: the folder of the help files; HOSTSIM: makes the
+# workbook templates; MANUAL: the folder of the HTML manual; HELP: the folder of
+# the WinHelp files; HOSTSIM: makes the
 # host libraries' save files.
 foreach(candidate ${CLIENT})
   if(EXISTS ${candidate})
@@ -30,10 +31,9 @@ foreach(t ${templates})
   get_filename_component(name ${t} NAME)
   file(COPY_FILE ${t} ${OUT}/setpg/${name})
 endforeach()
-foreach(help KV1.html KV1.HLP KV1.cnt)
-  if(EXISTS ${MANUAL}/${help})
-    file(COPY_FILE ${MANUAL}/${help} ${OUT}/setpg/${help})
-  endif()
+foreach(help ${MANUAL}/KV1.html ${HELP}/KV1.HLP ${HELP}/KV1.cnt)
+  get_filename_component(name ${help} NAME)
+  file(COPY_FILE ${help} ${OUT}/setpg/${name})
 endforeach()
 
 foreach(lib "--tool-library;TRIAL_KVU" "--data-library;TRIAL_KVD")

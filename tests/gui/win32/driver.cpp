@@ -157,14 +157,14 @@ std::string Cp932ToUtf8(const std::string& bytes) {
 
 App::App() : App(g_paths.program, kv::win32::kMainClass, L"C:\\kvgui") {}
 
-App::App(const std::wstring& program, const wchar_t* mainClass, const wchar_t* workDir) {
+App::App(const std::wstring& program, const wchar_t* mainClass, const wchar_t* workDir, const std::wstring& args) {
   job_ = CreateJobObjectW(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  std::wstring cmd = L"\"" + program + L"\"";
+  std::wstring cmd = L"\"" + program + L"\"" + (args.empty() ? L"" : L" " + args);
   REQUIRE(CreateProcessW(program.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, workDir, &si,
                          &pi_));
   AssignProcessToJobObject(job_, pi_.hProcess);

@@ -40,8 +40,8 @@ struct MessageBoxSeen {
 class App {
  public:
   App();  // starts hostxfer.exe and waits for its window
-  // Starts another program of ours in `workDir` and waits for its window of class `mainClass`.
-  App(const std::wstring& program, const wchar_t* mainClass, const wchar_t* workDir);
+  // Starts another program in `workDir` with `args` and waits for its window of class `mainClass`.
+  App(const std::wstring& program, const wchar_t* mainClass, const wchar_t* workDir, const std::wstring& args = L"");
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;

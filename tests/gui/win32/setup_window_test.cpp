@@ -301,3 +301,23 @@ GUI_TEST(setup_against_host) {
   CHECK(!client.WaitMessageBox(0).has_value());
   CHECK(client.Text(kv::Ctl::LABEL99).rfind("HELLO:「挨拶プログラム", 0) == 0);
 }
+
+// The manual installed by setup, open in the WinHelp viewer: the contents topic,
+// and a topic reached by its context id.
+GUI_TEST(manual_in_winhlp32) {
+  const std::wstring media = MediaFolder(Paths().program);
+  CreateDirectoryW(L"C:\\KV-TRANSIT", nullptr);
+  REQUIRE(CopyFileW((media + L"\\setpg\\KV1.HLP").c_str(), L"C:\\KV-TRANSIT\\KV1.HLP", FALSE));
+  wchar_t windows[MAX_PATH];  // system32
+  GetSystemDirectoryW(windows, MAX_PATH);
+  const std::wstring viewer = std::wstring(windows) + L"\\winhlp32.exe";
+  {
+    App help(viewer, L"MS_WINHELP", L"C:\\KV-TRANSIT", L"C:\\KV-TRANSIT\\KV1.HLP");
+    CHECK(WindowText(help.Main()).find("KV-TRANSIT 操作説明書") != std::string::npos);
+    CHECK(!help.WaitMessageBox(500).has_value());
+    help.Screenshot(L"manual_contents");
+  }
+  App topic(viewer, L"MS_WINHELP", L"C:\\KV-TRANSIT", L"-i SOURCE1 C:\\KV-TRANSIT\\KV1.HLP");
+  CHECK(!topic.WaitMessageBox(500).has_value());
+  topic.Screenshot(L"manual_source_download");
+}
