@@ -76,9 +76,10 @@ class Builder {
         continue;
       }
       if (current_.pieces.empty()) current_.pieces.push_back({prefix_, {}});
-      if (current_.pieces.back().jump != jump_) current_.pieces.push_back({"", jump_});
+      // A blank between words stays with the words before it, outside a link.
       if (space_) current_.pieces.back().text += ' ';
       space_ = false;
+      if (current_.pieces.back().jump != jump_) current_.pieces.push_back({"", jump_});
       current_.pieces.back().text += c;
     }
   }

@@ -99,6 +99,15 @@ void CheckPcFiles(const std::wstring& media, const std::wstring& clientFolder) {
   CHECK_EQ(ReadBytes(L"C:\\KV-TRANSIT\\LIBNAME.ini"), std::string(kLibName));
 }
 
+// The rich-edit control that shows the help topic, below `h`.
+HWND FindRichEdit(HWND h) {
+  wchar_t cls[64];
+  if (GetClassNameW(h, cls, 64) && wcsstr(cls, L"RichEdit") != nullptr) return h;
+  for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (HWND found = FindRichEdit(c)) return found;
+  return nullptr;
+}
+
 std::string Env(const wchar_t* name) {
   const wchar_t* v = _wgetenv(name);
   return v ? U(v) : std::string();
@@ -316,6 +325,28 @@ GUI_TEST(manual_in_winhlp32) {
     CHECK(WindowText(help.Main()).find("KV-TRANSIT 操作説明書") != std::string::npos);
     CHECK(!help.WaitMessageBox(500).has_value());
     help.Screenshot(L"manual_contents");
+    // A click on the first link, which follows a long Japanese paragraph,
+    // jumps to its topic: the second line starts elsewhere (the contents
+    // topic's heading is 16 characters long). A click on the heading does nothing.
+    HWND edit = FindRichEdit(help.Main());
+    REQUIRE(edit != nullptr);
+    auto secondLine = [&] { return SendMessageW(FindRichEdit(help.Main()), EM_LINEINDEX, 1, 0); };
+    REQUIRE_EQ(secondLine(), static_cast<LRESULT>(17));
+    auto clickLine = [&](LRESULT line) {
+      LRESULT first = SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+      LRESULT xy = SendMessageW(edit, EM_POSFROMCHAR, static_cast<WPARAM>(first + 2), 0);
+      LPARAM at = MAKELPARAM(LOWORD(xy) + 3, HIWORD(xy) + 5);
+      PostMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      PostMessageW(edit, WM_LBUTTONUP, 0, at);
+      return WaitFor([&] { return secondLine() != 17; }, 400);
+    };
+    CHECK(!clickLine(0));
+    LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0), jumped = -1;
+    for (LRESULT line = 1; line < lines && jumped < 0; ++line)
+      if (clickLine(line)) jumped = line;
+    std::printf("jumped from line %ld of %ld\n", static_cast<long>(jumped), static_cast<long>(lines));
+    CHECK(jumped >= 5);
+    help.Screenshot(L"manual_after_jump");
   }
   App topic(viewer, L"MS_WINHELP", L"C:\\KV-TRANSIT", L"-i SOURCE1 C:\\KV-TRANSIT\\KV1.HLP");
   CHECK(!topic.WaitMessageBox(500).has_value());
