@@ -124,6 +124,9 @@ std::string ProgramFolder() {
 }
 
 void Start() {
+  // One installation per start of the program: a click that was queued while
+  // the files were copied finds the button gone.
+  if (!IsWindowVisible(Ctl(k開始))) return;
   SetupChoice choice;
   choice.host = SendMessageW(Ctl(kAS400), BM_GETCHECK, 0, 0) == BST_CHECKED;
   choice.logon = {Text(kIPアドレス), Text(kユーザー), Text(kパスワード)};
