@@ -1,18 +1,12 @@
 # Makes one media tree (cmake -P). OUT: the tree; SETUP, SETUP_NAME: the setup
-# program and its name on the media; CLIENT: the client program (the first of
-# the candidates that exists); FTP: the FTP client; TEMPLATES: the folder of the
+# program and its name on the media; CLIENT: the client program; FTP: the FTP client; TEMPLATES: the folder of the
 # workbook templates; MANUAL: the folder of the HTML manual; HELP: the folder of
 # the WinHelp files; HOSTSIM: makes the
 # host libraries' save files.
-foreach(candidate ${CLIENT})
-  if(EXISTS ${candidate})
-    set(client ${candidate})
-    break()
-  endif()
-endforeach()
+set(client ${CLIENT})
 foreach(required SETUP client FTP)
   if(NOT ${required} OR NOT EXISTS ${${required}})
-    message(FATAL_ERROR "media: ${required} (${${required}}${CLIENT}) is not built")
+    message(FATAL_ERROR "media: ${required} (${${required}}) is not built")
   endif()
 endforeach()
 

@@ -1,11 +1,10 @@
 #include "setup/host_install.h"
 
+#include "client/workfiles/paths.h"
 #include "common/run_wait.h"
 
 namespace kv {
 namespace {
-
-constexpr const char* kFtpCommand = "C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSIT\\kvtrn.ini";
 
 // Our FTP client's exit status (any other client always ends with 0).
 HostOutcome FromExitStatus(unsigned long status) {
@@ -57,7 +56,7 @@ constexpr OutcomeText kTexts[] = {
 HostOutcome InstallHostLibraries(const HostLogon& logon, const std::string& mediaFolder,
                                  const std::function<void()>& processEvents) {
   if (!WriteHostLibraryScript(logon, mediaFolder)) return HostOutcome::ScriptNotWritten;
-  RunResult run = RunAndWait(kFtpCommand, processEvents);
+  RunResult run = RunAndWait(paths::kFtpCommand, processEvents);
   if (!run.started) return HostOutcome::NotStarted;
   return FromExitStatus(run.exitCode);
 }

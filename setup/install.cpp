@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "client/workfiles/paths.h"
 #include "common/textfile.h"
 #include "setup/media_layout.h"
 
@@ -60,7 +61,7 @@ void InstallPcFiles(const SetupChoice& choice) {
   MakeDirectory(clientFolder);
   CopyWholeFile(OnMedia(choice.mediaFolder, media::kClientSource), clientFolder + std::string(media::kClientName));
 
-  MakeDirectory(std::string(media::kInstallDir));
+  MakeDirectory(paths::kInstallDir);
   CopyWholeFile(OnMedia(choice.mediaFolder, media::kFtpSource), std::string(media::kFtpTarget));
 
   // A template is replaced only by its copy from the media: one missing there
@@ -101,7 +102,7 @@ InstallResult RunInstallation(const SetupChoice& choice, SetupView& view) {
   }
   // Written in both modes and whatever the host part did: the client needs it
   // to find its tool library once the libraries are there.
-  WriteLines(std::string(media::kLibNameFile), {std::string(media::kLibNameLine)});
+  WriteLines(paths::kLibName, {std::string(media::kLibNameLine)});
 
   view.EnableWindow(true);
   auto failure = HostFailureMessage(outcome);

@@ -12,11 +12,9 @@ inline constexpr std::string_view kClientSource = "KV-Windows版\\hostxfer.exe";
 inline constexpr std::string_view kClientFolder = "\\KV-Windows版";
 inline constexpr std::string_view kClientName = "\\hostxfer.exe";
 
-// The working folder and the files the installation writes there.
-inline constexpr std::string_view kInstallDir = "C:\\KV-TRANSIT";
+// The FTP client, and the line of LIBNAME.ini in the working folder.
 inline constexpr std::string_view kFtpSource = "setpg\\FTP.EXE";
 inline constexpr std::string_view kFtpTarget = "C:\\KV-TRANSIT\\FTP.EXE";
-inline constexpr std::string_view kLibNameFile = "C:\\KV-TRANSIT\\LIBNAME.ini";
 // The tool library, the second library and three filler fields, ten characters each.
 inline constexpr std::string_view kLibNameLine = "TRIAL_KVU TRIAL_KVD CCCCCCCCCCDDDDDDDDDDEEEEEEEEEE";
 

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "client/ui/win32/ids.h"
+#include "client/window/win32/ids.h"
 #include "setup/media_layout.h"
 #include "setup/win32/ids.h"
 #include "tests/gui/win32/driver.h"

@@ -6,16 +6,16 @@
 
 #include <vector>
 
-#include "client/engine/paths.h"
+#include "client/workfiles/paths.h"
 #include "client/engine/pipeline.h"
-#include "client/ui/choosers.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/menus.h"
-#include "client/ui/win32/about_window.h"
-#include "client/ui/win32/file_dialog.h"
-#include "client/ui/win32/ids.h"
-#include "client/ui/win32/logo.h"
-#include "client/ui/win32/win32_panel.h"
+#include "client/window/choosers.h"
+#include "client/window/main_panel.h"
+#include "client/window/menus.h"
+#include "client/window/win32/about_window.h"
+#include "client/window/win32/file_dialog.h"
+#include "client/window/win32/ids.h"
+#include "client/window/win32/logo.h"
+#include "client/window/win32/win32_panel.h"
 #include "common/win32/widen.h"
 
 namespace kv::win32 {
@@ -23,8 +23,6 @@ namespace {
 
 // The product's support page, opened by the help menu's ホーム.
 constexpr wchar_t kSupportPage[] = L"https://kv-transit.example.com/support/";
-// The help file as the help menu names it (F1 uses the one set at start-up).
-constexpr wchar_t kHelpContentsFile[] = L"C:\\KV-TRANSIT\\KV1.hlp";
 
 // Client area of the window in twips.
 constexpr int kClientWidth = 9465;
@@ -148,7 +146,26 @@ void PumpPending() {
   }
 }
 
-void OpenHelp(HWND hwnd, const std::wstring& file) { WinHelpW(hwnd, file.c_str(), HELP_FINDER, 0); }
+// Windows since Vista ships no WinHelp viewer (only a stub that says so); Wine
+// has one. Where it is missing, or the help file is, the same manual opens as
+// the HTML page installed beside it.
+bool CanShowWinHelp(const std::wstring& file) {
+  if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return true;
+  OSVERSIONINFOW v{};
+  v.dwOSVersionInfoSize = sizeof v;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  BOOL known = GetVersionExW(&v);
+#pragma GCC diagnostic pop
+  return known && v.dwMajorVersion < 6;
+}
+
+void OpenHelp(HWND hwnd, const std::wstring& file) {
+  if (CanShowWinHelp(file)) WinHelpW(hwnd, file.c_str(), HELP_FINDER, 0);
+  else ShellExecuteW(hwnd, L"open", Widen(paths::kHelpHtml).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 void OnMenu(HWND hwnd, int index) {
   auto entries = AllMenuEntries();
@@ -160,7 +177,8 @@ void OnMenu(HWND hwnd, int index) {
       if (!g_app->pipeline.Running()) SelectOperation(g_app->panel, OperationCodeOf(e));
       break;
     case MenuAction::HelpContents:
-      OpenHelp(hwnd, kHelpContentsFile);
+      // The contents item names the help file its own way; F1 uses the one set at start-up.
+      OpenHelp(hwnd, Widen(paths::kHelpContents));
       break;
     case MenuAction::HomePage:
       ShellExecuteW(hwnd, L"open", kSupportPage, nullptr, nullptr, SW_SHOWNORMAL);

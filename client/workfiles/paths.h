@@ -1,4 +1,5 @@
-// The working files of the client, spelled as the programs write them.
+// The files in the install directory C:\KV-TRANSIT, spelled as the programs
+// write them: the one place that names them, for the client and the installer.
 #pragma once
 
 namespace kv::paths {
@@ -9,6 +10,10 @@ inline constexpr const char* kReply = "c:\\KV-TRANSIT\\FTPTEXT.DAT";
 inline constexpr const char* kLibName = "c:\\KV-TRANSIT\\LIBNAME.ini";
 inline constexpr const char* kConnection = "c:\\KV-TRANSIT\\kv3EV";
 inline constexpr const char* kFtpCommand = "C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSIT\\kvtrn.ini";
+// The help file of F1, and the same file as the help menu's contents item names it.
 inline constexpr const char* kHelpFile = "C:\\KV-TRANSIT\\KV1.HLP";
+inline constexpr const char* kHelpContents = "C:\\KV-TRANSIT\\KV1.hlp";
+// The same manual as an HTML page, for systems without a WinHelp viewer.
+inline constexpr const char* kHelpHtml = "C:\\KV-TRANSIT\\KV1.html";
 
 }  // namespace kv::paths
