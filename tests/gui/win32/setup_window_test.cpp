@@ -352,3 +352,29 @@ GUI_TEST(manual_in_winhlp32) {
   CHECK(!topic.WaitMessageBox(500).has_value());
   topic.Screenshot(L"manual_source_download");
 }
+
+// F1 in the client opens the installed manual in the WinHelp viewer (Wine has one).
+GUI_TEST(client_f1_opens_the_manual) {
+  const std::wstring media = MediaFolder(Paths().program);
+  ResetInstallDir();
+  REQUIRE(CopyFileW((media + L"\\setpg\\KV1.HLP").c_str(), L"C:\\KV-TRANSIT\\KV1.HLP", FALSE));
+  App client(media + L"\\KV-Windows版\\hostxfer.exe", kv::win32::kMainClass, L"C:\\kvgui");
+  SetForegroundWindow(client.Main());
+  REQUIRE(WaitFor([&] { return GetForegroundWindow() == client.Main(); }));
+  client.PressKey(VK_F1);
+  HWND help = nullptr;
+  CHECK(WaitFor([&] {
+    help = FindWindowW(L"MS_WINHELP", nullptr);
+    return help && IsWindowVisible(help);
+  }, 10000));
+  if (help) {
+    CHECK(FindRichEdit(help) != nullptr);
+    client.Screenshot(L"client_f1_manual", help);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(help, &pid);
+    if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+      TerminateProcess(p, 0);
+      CloseHandle(p);
+    }
+  }
+}
