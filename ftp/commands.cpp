@@ -185,7 +185,7 @@ int Get(CommandCall& c) {
   std::string shown, nativePath;
   if (!c.run.LocalName(c.words.size() == 3 ? c.words[2] : remote, shown, nativePath))
     return exitcode::kCommandFailed;
-  return GetFile(Sess(c), remote, shown, nativePath);
+  return GetFile(Sess(c), c.run.Reporter(), remote, shown, nativePath);
 }
 
 int Put(CommandCall& c) {
@@ -193,7 +193,7 @@ int Put(CommandCall& c) {
   std::string shown, nativePath;
   if (!c.run.LocalName(c.words[1], shown, nativePath)) return exitcode::kCommandFailed;
   std::string remote = c.words.size() == 3 ? c.words[2] : BaseName(c.words[1]);
-  return PutFile(Sess(c), shown, nativePath, remote);
+  return PutFile(Sess(c), c.run.Reporter(), shown, nativePath, remote);
 }
 
 int Ascii(CommandCall& c) { return SetType(c, true); }

@@ -10,8 +10,8 @@
 
 namespace kv::ftp {
 
-Interpreter::Interpreter(Session& session, std::vector<std::string> lines)
-    : session_(session), lines_(std::move(lines)), startDir_(CurrentLocalDir()) {}
+Interpreter::Interpreter(Session& session, std::vector<std::string> lines, Report report)
+    : session_(session), lines_(std::move(lines)), startDir_(CurrentLocalDir()), report_(std::move(report)) {}
 
 std::optional<std::string> Interpreter::TakeAnswer() {
   if (next_ >= lines_.size()) return std::nullopt;

@@ -9,6 +9,7 @@
 #include "ftp/interpreter.h"
 #include "ftp/net.h"
 #include "ftp/options.h"
+#include "ftp/report.h"
 #include "ftp/script.h"
 #include "ftp/session.h"
 
@@ -49,7 +50,7 @@ int RunProgram(const std::vector<std::string>& args) {
   console.SetVerbose(options.verbose);
   console.SetDebug(options.debug);
   Session session(console, options);
-  Interpreter interpreter(session, std::move(script.lines));
+  Interpreter interpreter(session, std::move(script.lines), Report::FromEnvironment());
   return interpreter.Run();
 }
 
