@@ -237,6 +237,14 @@ int Debug(CommandCall& c) {
 
 int Passive(CommandCall& c) { return Toggle(c, Sess(c).passive, "Passive mode"); }
 
+int Hash(CommandCall& c) {
+  bool& on = Sess(c).hashMarks;
+  on = !on;
+  Out(c).Message(std::string("Hash mark printing ") + (on ? "On" : "Off") + "  ftp: (" + std::to_string(kHashBlock) +
+                 " bytes/hash mark) .");
+  return exitcode::kOk;
+}
+
 // Switches of the interactive client that change nothing in a script run.
 int Accepted(CommandCall&) { return exitcode::kOk; }
 
@@ -257,7 +265,7 @@ int Help(CommandCall& c) {
 const std::vector<CommandSpec> kCommands = {
     {"?", Help},          {"ascii", Ascii},   {"binary", Binary}, {"bye", Quit},          {"cd", Cd},
     {"close", Close},     {"debug", Debug},   {"delete", Delete}, {"disconnect", Close},  {"get", Get},
-    {"glob", Accepted},   {"hash", Accepted}, {"help", Help},     {"lcd", Lcd},           {"literal", Quote},
+    {"glob", Accepted},   {"hash", Hash}, {"help", Help},     {"lcd", Lcd},           {"literal", Quote},
     {"mkdir", Mkdir},     {"open", Open},     {"passive", Passive}, {"prompt", Accepted}, {"put", Put},
     {"pwd", Pwd},         {"quit", Quit},     {"quote", Quote},   {"recv", Get},          {"rename", Rename},
     {"rmdir", Rmdir},     {"send", Put},      {"type", Type},     {"user", User},         {"verbose", Verbose},

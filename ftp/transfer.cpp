@@ -83,6 +83,28 @@ int StartTransfer(Session& session, DataChannel& data, const std::string& comman
   return status;
 }
 
+// Hash marks of one transfer: a "#" for every kHashBlock bytes, when `hash` is on;
+// the line of marks ends with the data.
+class HashLine {
+ public:
+  explicit HashLine(Session& session) : out_(session.Out()), on_(session.hashMarks) {}
+  void Moved(std::uint64_t bytes) {
+    if (!on_) return;
+    const std::uint64_t due = bytes / kHashBlock;
+    if (due > printed_) out_.Marks(static_cast<std::size_t>(due - printed_));
+    printed_ = due;
+  }
+  void End() {
+    if (printed_) out_.EndMarks();
+    printed_ = 0;
+  }
+
+ private:
+  Console& out_;
+  bool on_;
+  std::uint64_t printed_ = 0;
+};
+
 // A transfer's failure: what the client prints, the cause the report gives.
 struct Failure {
   FailureCause cause = FailureCause::Network;
@@ -158,6 +180,7 @@ int GetFile(Session& session, Report& report, const std::string& remote, const s
   std::uint64_t received = 0;
   Failure failure;
   bool dataFailed = false;
+  HashLine hashes(session);
   auto start = Clock::now();
   for (;;) {
     NetResult r = data.Sock().Receive(buffer.data(), buffer.size(), session.DataTimeoutMs());
@@ -181,7 +204,9 @@ int GetFile(Session& session, Report& report, const std::string& remote, const s
       break;
     }
     t.Moved(received);
+    hashes.Moved(received);
   }
+  hashes.End();
   data.Close();
   double seconds = SecondsSince(start);
 
@@ -234,6 +259,7 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
   std::uint64_t read = 0;
   Failure failure;
   bool dataFailed = false;
+  HashLine hashes(session);
   auto start = Clock::now();
   for (;;) {
     std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
@@ -260,7 +286,9 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
       break;
     }
     t.Moved(read);
+    hashes.Moved(sent);
   }
+  hashes.End();
   // A failed upload must not look complete to the server: reset rather than close cleanly.
   if (dataFailed)
     data.Sock().Abort();

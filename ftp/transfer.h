@@ -16,6 +16,9 @@ int GetFile(Session& session, Report& report, const std::string& remote, const s
 int PutFile(Session& session, Report& report, const std::string& localShown, const std::string& localNative,
             const std::string& remote);
 
+// Bytes per hash mark ("#") when `hash` is on.
+constexpr std::size_t kHashBlock = 2048;
+
 // Size of the one transfer buffer.
 constexpr std::size_t kTransferBuffer = 256 * 1024;
 
