@@ -159,3 +159,42 @@ GUI_TEST(source_transfers_against_host) {
   CHECK(!app.WaitMessageBox(0).has_value());
   CHECK_EQ(ReadBytes(L"C:\\kvgui\\HELLO3.txt"), hello);
 }
+
+// A script that cannot be written (another program holds it open without
+// sharing): the box names it, the FTP client does not run (the restore script
+// left in it would otherwise run again), and nothing else changes: no result
+// line, no connection or remembered-inputs file.
+GUI_TEST(unwritable_script_against_host) {
+  std::string host = InstallForHost();
+  HANDLE lock = CreateFileW(L"C:\\KV-TRANSIT\\kvtrn.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  REQUIRE(lock != INVALID_HANDLE_VALUE);
+  DeleteFileW(L"C:\\KV-TRANSIT\\kv3EV");
+  DeleteFileW(L"C:\\KV-TRANSIT\\DFT.dat");
+  App app;
+  app.PickMenu(kDown, L"ソース");
+  REQUIRE(WaitFor([&] { return app.Text(Ctl::MENUNO) == "11"; }, 2000));
+  app.SetText(Ctl::IPアドレス, host);
+  app.SetText(Ctl::ユーザー, "QSECOFR");
+  app.SetText(Ctl::パスワード, "QSECOFR");
+  app.SetText(Ctl::ライブラリー名, "E2ELIB");
+  app.SetText(Ctl::ファイル名, "QRPGSRC");
+  app.SetText(Ctl::メンバー名, "HELLO");
+  app.SetText(Ctl::pcファイル名, "C:\\kvgui\\UNWRITTEN.txt");
+  app.Click(Ctl::実行);
+  auto seen = app.WaitMessageBox(10000);
+  REQUIRE(seen.has_value());
+  app.Screenshot(L"host_unwritable_script", seen->box);
+  MessageBoxSeen box = app.TakeMessageBox();
+  CloseHandle(lock);
+  CHECK_EQ(box.title, std::string("ＫＶ－ＴＲＡＮＳＩＴ"));
+  CHECK_EQ(box.text, std::string("作業ファイル「c:\\KV-TRANSIT\\kvtrn.ini」に書き込めません。"
+                                 "ディスクの空きと書き込み禁止を確認して下さい。"));
+  CHECK(box.exclamation);
+  CHECK(!app.WaitMessageBox(300).has_value());
+  CHECK_EQ(app.Text(Ctl::LABEL99), std::string(""));
+  CHECK_EQ(app.Text(Ctl::実行), std::string("OK"));
+  CHECK(GetFileAttributesW(L"C:\\KV-TRANSIT\\kv3EV") == INVALID_FILE_ATTRIBUTES);
+  CHECK(GetFileAttributesW(L"C:\\KV-TRANSIT\\DFT.dat") == INVALID_FILE_ATTRIBUTES);
+  CHECK(GetFileAttributesW(L"C:\\kvgui\\UNWRITTEN.txt") == INVALID_FILE_ATTRIBUTES);
+}
