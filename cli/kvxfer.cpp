@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "client/engine/operations.h"
+#include "client/window/operations.h"
 #include "client/engine/pipeline.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "common/vbstr.h"
 #include "common/winpath.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "client/engine/transfer_watch.h"
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv {
 
@@ -42,6 +42,9 @@ struct Dispatch {
   ReplyMethodFn reply;
   std::optional<Ctl> replyArg;
 };
+
+// Codes 11 to 18 move data from the host to the PC.
+inline bool IsDownloadCode(int code) { return code >= 11 && code <= 18; }
 
 // The dispatch row of an operation code, or nothing.
 const Dispatch* FindDispatch(int code);

@@ -3,12 +3,11 @@
 #include <chrono>
 
 #include "client/engine/field_check.h"
-#include "client/engine/operations.h"
-#include "client/engine/paths.h"
 #include "client/engine/pc_file_guard.h"
 #include "client/engine/script.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/remembered_inputs.h"
+#include "client/panel/panel_text.h"
+#include "client/workfiles/paths.h"
+#include "client/workfiles/remembered_inputs.h"
 #include "common/textfile.h"
 
 namespace kv {
@@ -91,8 +90,7 @@ void Pipeline::Execute(RunContext& ctx) {
     return;
   }
   PcFileGuard pcFile;
-  const Operation* op = FindOperation(code);
-  if (op && !op->IsUpload() && !pcFile.Protect(panel.Text(Ctl::pcファイル名))) {
+  if (IsDownloadCode(code) && !pcFile.Protect(panel.Text(Ctl::pcファイル名))) {
     panel.ShowMessage(NamingFile(kUnprotectedFileText, panel.Text(Ctl::pcファイル名)), std::string(kAppTitle),
                       MsgIcon::Exclamation);
     panel.SetText(Ctl::実行, caption);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "client/engine/methods.h"
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv {
 

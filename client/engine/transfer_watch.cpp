@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "client/engine/paths.h"
+#include "client/workfiles/paths.h"
 #include "common/cp932.h"
 #include "common/fileio.h"
 #include "common/winpath.h"

@@ -1,4 +1,4 @@
-#include "client/ui/controls.h"
+#include "client/panel/controls.h"
 
 namespace kv {
 namespace {

@@ -2,7 +2,7 @@
 // driver finds controls by these numbers too.
 #pragma once
 
-#include "client/ui/controls.h"
+#include "client/panel/controls.h"
 
 namespace kv::win32 {
 

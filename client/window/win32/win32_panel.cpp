@@ -1,8 +1,8 @@
-#include "client/ui/win32/win32_panel.h"
+#include "client/window/win32/win32_panel.h"
 
 #include <algorithm>
 
-#include "client/ui/win32/ids.h"
+#include "client/window/win32/ids.h"
 #include "common/win32/widen.h"
 
 namespace kv::win32 {

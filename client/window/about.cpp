@@ -1,4 +1,4 @@
-#include "client/ui/about.h"
+#include "client/window/about.h"
 
 namespace kv {
 

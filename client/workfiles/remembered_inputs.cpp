@@ -1,6 +1,6 @@
-#include "client/ui/remembered_inputs.h"
+#include "client/workfiles/remembered_inputs.h"
 
-#include "client/engine/paths.h"
+#include "client/workfiles/paths.h"
 #include "common/textfile.h"
 #include "common/vbstr.h"
 
@@ -110,10 +110,8 @@ std::vector<ReadEntry> ReadEntriesFor(int code) {
   return {};
 }
 
-void ReadRememberedInputs(Panel& panel, int code) {
-  const Operation* op = FindOperation(code);
-  if (!op) return;
-  ReadInto(panel, ReaderPath(op->inputs), ReadEntriesFor(code), 3);
+void ReadRememberedInputs(Panel& panel, InputsFile file, int code) {
+  ReadInto(panel, ReaderPath(file), ReadEntriesFor(code), 3);
 }
 
 bool WriteConnectionFile(const Panel& panel) {

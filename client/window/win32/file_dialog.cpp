@@ -1,4 +1,4 @@
-#include "client/ui/win32/file_dialog.h"
+#include "client/window/win32/file_dialog.h"
 
 #include <cderr.h>
 #include <commdlg.h>

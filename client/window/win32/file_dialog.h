@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "client/ui/choosers.h"
+#include "client/window/choosers.h"
 
 namespace kv::win32 {
 

@@ -1,4 +1,4 @@
-#include "client/ui/memory_panel.h"
+#include "client/panel/memory_panel.h"
 
 namespace kv {
 

@@ -6,16 +6,16 @@
 
 #include <vector>
 
-#include "client/engine/paths.h"
+#include "client/workfiles/paths.h"
 #include "client/engine/pipeline.h"
-#include "client/ui/choosers.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/menus.h"
-#include "client/ui/win32/about_window.h"
-#include "client/ui/win32/file_dialog.h"
-#include "client/ui/win32/ids.h"
-#include "client/ui/win32/logo.h"
-#include "client/ui/win32/win32_panel.h"
+#include "client/window/choosers.h"
+#include "client/window/main_panel.h"
+#include "client/window/menus.h"
+#include "client/window/win32/about_window.h"
+#include "client/window/win32/file_dialog.h"
+#include "client/window/win32/ids.h"
+#include "client/window/win32/logo.h"
+#include "client/window/win32/win32_panel.h"
 #include "common/win32/widen.h"
 
 namespace kv::win32 {
@@ -23,8 +23,6 @@ namespace {
 
 // The product's support page, opened by the help menu's ホーム.
 constexpr wchar_t kSupportPage[] = L"https://kv-transit.example.com/support/";
-// The help file as the help menu names it (F1 uses the one set at start-up).
-constexpr wchar_t kHelpContentsFile[] = L"C:\\KV-TRANSIT\\KV1.hlp";
 
 // Client area of the window in twips.
 constexpr int kClientWidth = 9465;
@@ -160,7 +158,8 @@ void OnMenu(HWND hwnd, int index) {
       if (!g_app->pipeline.Running()) SelectOperation(g_app->panel, OperationCodeOf(e));
       break;
     case MenuAction::HelpContents:
-      OpenHelp(hwnd, kHelpContentsFile);
+      // The contents item names the help file its own way; F1 uses the one set at start-up.
+      OpenHelp(hwnd, Widen(paths::kHelpContents));
       break;
     case MenuAction::HomePage:
       ShellExecuteW(hwnd, L"open", kSupportPage, nullptr, nullptr, SW_SHOWNORMAL);

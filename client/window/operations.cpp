@@ -1,4 +1,4 @@
-#include "client/engine/operations.h"
+#include "client/window/operations.h"
 
 namespace kv {
 namespace {

@@ -1,10 +1,10 @@
-#include "client/ui/win32/about_window.h"
+#include "client/window/win32/about_window.h"
 
 #include <winver.h>
 
 #include <vector>
 
-#include "client/ui/win32/ids.h"
+#include "client/window/win32/ids.h"
 #include "common/win32/widen.h"
 
 namespace kv::win32 {

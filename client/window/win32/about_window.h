@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "client/ui/about.h"
+#include "client/window/about.h"
 
 namespace kv::win32 {
 

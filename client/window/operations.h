@@ -7,12 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "client/ui/controls.h"
-#include "client/ui/panel.h"
+#include "client/panel/controls.h"
+#include "client/panel/panel.h"
+#include "client/workfiles/remembered_inputs.h"
 
 namespace kv {
-
-enum class InputsFile { DFT, DFTC, DFT2, DFTS, DFTS2 };
 
 // A label or input shown by a menu pick: moved first when `at` is given; a label
 // with a caption gets it.

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv::win32 {
 

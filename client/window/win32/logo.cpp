@@ -1,4 +1,4 @@
-#include "client/ui/win32/logo.h"
+#include "client/window/win32/logo.h"
 
 namespace kv::win32 {
 

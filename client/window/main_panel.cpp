@@ -1,12 +1,9 @@
-#include "client/ui/main_panel.h"
+#include "client/window/main_panel.h"
 
-#include <cstdlib>
-
-#include "client/engine/operations.h"
-#include "client/engine/paths.h"
-#include "client/ui/remembered_inputs.h"
+#include "client/window/operations.h"
+#include "client/workfiles/paths.h"
+#include "client/workfiles/remembered_inputs.h"
 #include "common/textfile.h"
-#include "common/vbstr.h"
 
 namespace kv {
 
@@ -63,19 +60,9 @@ bool SelectOperation(Panel& panel, int code) {
       for (auto item : op->typeList) panel.AddItem(Ctl::タイプ, std::string(item));
     }
   }
-  ReadRememberedInputs(panel, code);
+  ReadRememberedInputs(panel, op->inputs, code);
   panel.SetFocus(op->focus);
   return true;
-}
-
-int MenuNo(const Panel& panel) {
-  // Read as a number the way the window toolkit converts text: leading digits count.
-  std::string t = Trim(panel.Text(Ctl::MENUNO));
-  return std::atoi(t.c_str());
-}
-
-void TrimPanel(Panel& panel) {
-  for (Ctl c : kTrimmedBoxes) panel.SetText(c, Trim(panel.Text(c)));
 }
 
 }  // namespace kv

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv {
 

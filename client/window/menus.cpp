@@ -1,6 +1,6 @@
-#include "client/ui/menus.h"
+#include "client/window/menus.h"
 
-#include "client/engine/operations.h"
+#include "client/window/operations.h"
 
 namespace kv {
 namespace {

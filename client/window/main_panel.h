@@ -2,7 +2,7 @@
 #pragma once
 #include <functional>
 
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 #include "common/hostinfo.h"
 
 namespace kv {
@@ -19,11 +19,5 @@ void StartUp(Panel& panel, const std::function<HostInfo()>& getIp = GetIp);
 // the family's remembered-inputs file and focuses the first input.
 // False for a code without an operation (nothing changes then).
 bool SelectOperation(Panel& panel, int code);
-
-// Numeric value of MENUNO as the pipeline reads it (0 when it is not a number).
-int MenuNo(const Panel& panel);
-
-// Trims the fourteen text boxes in place.
-void TrimPanel(Panel& panel);
 
 }  // namespace kv

@@ -1,4 +1,5 @@
-// The working files of the client, spelled as the programs write them.
+// The files in the install directory C:\KV-TRANSIT, spelled as the programs
+// write them: the one place that names them, for the client and the installer.
 #pragma once
 
 namespace kv::paths {
@@ -13,6 +14,8 @@ inline constexpr const char* kFtpCommand = "C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSI
 inline constexpr const char* kReplyFetchLocal = "C:\\KV-TRANSIT\\FTPTEXT.DAT";
 // Where the FTP client reports each transfer (named in its environment).
 inline constexpr const char* kReport = "c:\\KV-TRANSIT\\kvtrn.rpt";
+// The help file of F1, and the same file as the help menu's contents item names it.
 inline constexpr const char* kHelpFile = "C:\\KV-TRANSIT\\KV1.HLP";
+inline constexpr const char* kHelpContents = "C:\\KV-TRANSIT\\KV1.hlp";
 
 }  // namespace kv::paths

@@ -5,10 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "client/engine/operations.h"
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv {
+
+// The files the menu picks read, one per operation family.
+enum class InputsFile { DFT, DFTC, DFT2, DFTS, DFTS2 };
 
 // The writers' layouts. DFT2 has two: five lines after a download, six after an upload.
 enum class InputsLayout { DFT, DFTC, DFT2Download, DFT2Upload, DFTS, DFTS2 };
@@ -35,10 +37,10 @@ struct ReadEntry {
 // The lines operation `code` reads from its family's file, in line order.
 std::vector<ReadEntry> ReadEntriesFor(int code);
 
-// Fills the panel from the family's file: lines 1 to 3 are read and unused; a
-// line that cannot be read leaves the line buffer as it was, and the control of
-// that line gets its characters all the same.
-void ReadRememberedInputs(Panel& panel, int code);
+// Fills the panel for operation `code` from `file`: lines 1 to 3 are read and
+// unused; a line that cannot be read leaves the line buffer as it was, and the
+// control of that line gets its characters all the same.
+void ReadRememberedInputs(Panel& panel, InputsFile file, int code);
 
 // kv3EV: address, user and password, one per line.
 bool WriteConnectionFile(const Panel& panel);

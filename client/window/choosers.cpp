@@ -1,7 +1,7 @@
-#include "client/ui/choosers.h"
+#include "client/window/choosers.h"
 
-#include "client/engine/operations.h"
-#include "client/ui/main_panel.h"
+#include "client/panel/panel_text.h"
+#include "client/window/operations.h"
 
 namespace kv {
 
