@@ -76,7 +76,7 @@ int Open(CommandCall& c) {
     Usage(c, "open host-name [port]");
     return exitcode::kConnectFailed;
   }
-  int port = 21;
+  int port = s.DefaultPort();
   if (c.words.size() == 3) {
     port = std::atoi(c.words[2].c_str());
     if (port < 1 || port > 65535 || c.words[2].find_first_not_of("0123456789") != std::string::npos) {
@@ -265,7 +265,7 @@ int Help(CommandCall& c) {
 const std::vector<CommandSpec> kCommands = {
     {"?", Help},          {"ascii", Ascii},   {"binary", Binary}, {"bye", Quit},          {"cd", Cd},
     {"close", Close},     {"debug", Debug},   {"delete", Delete}, {"disconnect", Close},  {"get", Get},
-    {"glob", Accepted},   {"hash", Hash}, {"help", Help},     {"lcd", Lcd},           {"literal", Quote},
+    {"glob", Accepted},   {"hash", Hash},     {"help", Help},     {"lcd", Lcd},           {"literal", Quote},
     {"mkdir", Mkdir},     {"open", Open},     {"passive", Passive}, {"prompt", Accepted}, {"put", Put},
     {"pwd", Pwd},         {"quit", Quit},     {"quote", Quote},   {"recv", Get},          {"rename", Rename},
     {"rmdir", Rmdir},     {"send", Put},      {"type", Type},     {"user", User},         {"verbose", Verbose},

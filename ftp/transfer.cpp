@@ -8,6 +8,7 @@
 #include "common/cp932.h"
 #include "common/fileio.h"
 #include "ftp/address.h"
+#include "ftp/bomtext.h"
 #include "ftp/datachannel.h"
 #include "ftp/platform.h"
 #include "ftp/textconv.h"
@@ -245,6 +246,14 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
   }
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
   t.SetTotal(native::FileSize(localNative));
+  // A text file marked as UTF-8 goes as code page 932 without the mark; one
+  // that cannot is refused before the server is asked to store anything.
+  const bool utf8 = session.textMode && SkipUtf8Mark(file.get());
+  if (std::string why; utf8 && !CheckUtf8Text(file.get(), why)) {
+    out.Message("ftp: put failed: " + localShown + " " + why + "; nothing was sent.");
+    t.Failed(FailureCause::Local, localShown + " " + why);
+    return exitcode::kCommandFailed;
+  }
 
   DataChannel data(session);
   Reply first;
@@ -253,8 +262,9 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
   const bool finalSeen = first.Kind() == 2;
 
   std::vector<char> buffer(kTransferBuffer);
-  std::string converted;
+  std::string converted, cp932;
   CrLfConverter converter;
+  Utf8ToCp932Stream toCp932;
   std::uint64_t sent = 0;
   std::uint64_t read = 0;
   Failure failure;
@@ -273,6 +283,15 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
     read += n;
     const char* bytes = buffer.data();
     std::size_t size = n;
+    if (utf8) {
+      if (!toCp932.Convert(bytes, size, cp932)) {
+        failure = {FailureCause::Local, localShown + " " + toCp932.Error()};  // changed since it was checked
+        dataFailed = true;
+        break;
+      }
+      bytes = cp932.data();
+      size = cp932.size();
+    }
     if (session.textMode) {
       converter.Convert(bytes, size, converted);
       bytes = converted.data();
@@ -290,10 +309,19 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
   }
   hashes.End();
   // A failed upload must not look complete to the server: reset rather than close cleanly.
-  if (dataFailed)
+  if (dataFailed) {
     data.Sock().Abort();
-  else
-    data.Sock().ShutdownSend();
+  } else {
+    data.Sock().ShutdownSend(session.DataTimeoutMs());
+    // Over TLS the server may have sent records (session tickets) that were never
+    // read; closing with them unread would reset the connection under the
+    // server's last reads. Read until the server closes its side.
+    if (data.Sock().IsEncrypted()) {
+      char sink[4096];
+      while (data.Sock().Receive(sink, sizeof sink, session.DataTimeoutMs()).Ok()) {
+      }
+    }
+  }
   data.Close();
   double seconds = SecondsSince(start);
 
