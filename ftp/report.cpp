@@ -26,8 +26,8 @@ void Report::Write(const ReportLine& line) {
 }
 
 ReportedTransfer::ReportedTransfer(Report& report, TransferDirection direction, const std::string& remote,
-                                   const std::string& local)
-    : report_(report), direction_(direction), index_(report.NextIndex()),
+                                   const std::string& local, std::optional<std::uint64_t> total)
+    : report_(report), direction_(direction), index_(report.NextIndex()), total_(total),
       lastProgress_(std::chrono::steady_clock::now()) {
   ReportLine line = Line(ReportEvent::Start);
   line.remote = remote;
@@ -54,6 +54,14 @@ void ReportedTransfer::Moved(std::uint64_t bytes) {
   auto now = std::chrono::steady_clock::now();
   if (now - lastProgress_ < kProgressInterval) return;
   lastProgress_ = now;
+  lastReported_ = bytes_;
+  report_.Write(Line(ReportEvent::Progress));
+}
+
+void ReportedTransfer::Flush() {
+  if (bytes_ == lastReported_) return;
+  lastProgress_ = std::chrono::steady_clock::now();
+  lastReported_ = bytes_;
   report_.Write(Line(ReportEvent::Progress));
 }
 

@@ -43,7 +43,7 @@ class Report {
 class ReportedTransfer {
  public:
   ReportedTransfer(Report& report, TransferDirection direction, const std::string& remote,
-                   const std::string& local);
+                   const std::string& local, std::optional<std::uint64_t> total = std::nullopt);
   ~ReportedTransfer();
   ReportedTransfer(const ReportedTransfer&) = delete;
   ReportedTransfer& operator=(const ReportedTransfer&) = delete;
@@ -51,6 +51,9 @@ class ReportedTransfer {
   void SetTotal(std::optional<std::uint64_t> total) { total_ = total; }
   // Bytes moved so far; a progress line when the last one is old enough.
   void Moved(std::uint64_t bytes);
+  // A progress line now, unless the last one already said as much: the data
+  // has left, and the server's answer may take a while.
+  void Flush();
   void Succeeded(std::uint64_t bytes);
   void Failed(FailureCause cause, const std::string& text);
 
@@ -67,6 +70,7 @@ class ReportedTransfer {
   std::optional<std::uint64_t> total_;
   bool ended_ = false;
   std::chrono::steady_clock::time_point lastProgress_;
+  std::uint64_t lastReported_ = 0;
 };
 
 }  // namespace kv::ftp

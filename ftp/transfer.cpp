@@ -84,6 +84,9 @@ int StartTransfer(Session& session, DataChannel& data, const std::string& comman
   return status;
 }
 
+// Most bytes an upload hands to the socket at once between two progress reports.
+constexpr std::size_t kProgressSlice = 64 * 1024;
+
 // Hash marks of one transfer: a "#" for every kHashBlock bytes, when `hash` is on;
 // the line of marks ends with the data.
 class HashLine {
@@ -232,7 +235,8 @@ int GetFile(Session& session, Report& report, const std::string& remote, const s
 int PutFile(Session& session, Report& report, const std::string& localShown, const std::string& localNative,
             const std::string& remote) {
   Console& out = session.Out();
-  ReportedTransfer t(report, TransferDirection::Put, ReportedRemote(session, remote), localShown);
+  ReportedTransfer t(report, TransferDirection::Put, ReportedRemote(session, remote), localShown,
+                     native::FileSize(localNative));
   if (!session.IsConnected()) {
     out.Message("Not connected.");
     t.Failed(FailureCause::Network, "Not connected.");
@@ -245,7 +249,6 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
     return exitcode::kCommandFailed;
   }
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
-  t.SetTotal(native::FileSize(localNative));
   // A text file marked as UTF-8 goes as code page 932 without the mark; one
   // that cannot is refused before the server is asked to store anything.
   const bool utf8 = session.textMode && SkipUtf8Mark(file.get());
@@ -297,16 +300,21 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
       bytes = converted.data();
       size = converted.size();
     }
-    NetResult r = data.Sock().SendAll(bytes, size, session.DataTimeoutMs());
-    sent += r.bytes;
-    if (!r.Ok()) {
-      failure = {FailureCause::Network, NetFailure(session, r)};
-      dataFailed = true;
-      break;
+    // Sent in slices, so that a slow connection still shows progress within a buffer.
+    for (std::size_t off = 0; off < size && !dataFailed; off += kProgressSlice) {
+      NetResult r = data.Sock().SendAll(bytes + off, std::min(kProgressSlice, size - off), session.DataTimeoutMs());
+      sent += r.bytes;
+      if (!r.Ok()) {
+        failure = {FailureCause::Network, NetFailure(session, r)};
+        dataFailed = true;
+      }
+      // The file's bytes in proportion to the wire's (line ends may have grown).
+      t.Moved(read - n + n * std::min(off + kProgressSlice, size) / size);
+      hashes.Moved(sent);
     }
-    t.Moved(read);
-    hashes.Moved(sent);
+    if (dataFailed) break;
   }
+  t.Flush();
   hashes.End();
   // A failed upload must not look complete to the server: reset rather than close cleanly.
   if (dataFailed) {

@@ -25,7 +25,8 @@ const char kUsage[] =
     "options: --system-name NAME  --completion-code 226|250  --epsv-delimiter C\n"
     "         --upper-replies  --idle-timeout SECONDS  --japanese-ccsid N  --ascii-ccsid N\n"
     "         --tls=off|optional|required|implicit  --tls-cert=FILE --tls-key=FILE  --tls-reuse\n"
-    "         (without --tls-cert a self-signed certificate is made; its fingerprint is printed first)\n";
+    "         (without --tls-cert a self-signed certificate is made; its fingerprint is printed first)\n"
+    "         --fault DATARATE=BYTES (member uploads read at that many bytes a second)\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -108,6 +109,12 @@ int main(int argc, char** argv) {
     else if (a.rfind("--tls-cert=", 0) == 0) tlsCert = a.substr(11);
     else if (a.rfind("--tls-key=", 0) == 0) tlsKey = a.substr(10);
     else if (a == "--tls-reuse") opt.requireTlsReuse = true;
+    else if (a == "--fault") {
+      // DATARATE=BYTES: member uploads are read no faster than that.
+      std::string f = next();
+      if (f.rfind("DATARATE=", 0) != 0) return Usage();
+      opt.dataRate = static_cast<std::size_t>(std::strtoull(f.c_str() + 9, nullptr, 10));
+    }
     else if (a == "--help" || a == "-h") { std::fputs(kUsage, stdout); return 0; }
     else return Usage();
   }

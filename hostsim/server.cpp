@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -891,14 +892,20 @@ bool Session::CheckStoreTarget(const Target& t, bool& toSavf) {
 }
 
 // Reads the data connection to its end and closes it; false when it broke.
+// With a data rate it reads a tenth of a second's worth at a time and waits so
+// that the average stays at that rate.
 bool Session::ReceiveAll(std::unique_ptr<Stream> stream, std::string& data) {
   std::vector<char> buf(kChunk);
+  const std::size_t piece = opt_.dataRate ? std::clamp<std::size_t>(opt_.dataRate / 10, 1, kChunk) : kChunk;
+  const auto start = std::chrono::steady_clock::now();
   bool ok = true;
   for (;;) {
-    ssize_t n = stream->Recv(buf.data(), buf.size());
+    ssize_t n = stream->Recv(buf.data(), piece);
     if (n < 0) ok = false;
     if (n <= 0) break;
     data.append(buf.data(), static_cast<std::size_t>(n));
+    if (opt_.dataRate)
+      std::this_thread::sleep_until(start + std::chrono::microseconds(data.size() * 1000000 / opt_.dataRate));
   }
   EndData(stream);
   return ok;

@@ -25,6 +25,7 @@ struct ServerOptions {
   TlsPolicy tls = TlsPolicy::Off;
   std::shared_ptr<const TlsServer> tlsServer;  // set unless tls is Off
   bool requireTlsReuse = false;                // data connections must resume a cached TLS session
+  std::size_t dataRate = 0;                    // bytes a second an upload is read at; 0: no limit
 };
 
 class Server {
