@@ -245,10 +245,11 @@ GUI_TEST(progress_against_slow_host) {
   auto box = app.WaitMessageBox(0);
   if (box) std::printf("unexpected box: %s / %s\n", box->title.c_str(), box->text.c_str());
   REQUIRE(!box.has_value());
-  CHECK(progress.size() >= 2);
-  for (const auto& p : progress) {
-    CHECK(p.find(" / 7.6 MB (") != std::string::npos);
-    if (p.find(" / 7.6 MB (") == std::string::npos) std::printf("progress: %s\n", p.c_str());
-  }
+  // The upload's progress, with its total; the short gets around it may show a line too.
+  std::size_t upload = 0;
+  for (const auto& p : progress) upload += p.find(" / 7.6 MB (") != std::string::npos;
+  CHECK(upload >= 2);
+  if (upload < 2)
+    for (const auto& p : progress) std::printf("progress: %s\n", p.c_str());
   CHECK_EQ(app.Text(Ctl::LABEL99), std::string("ファイル「顧客」送信完了しました。"));
 }
