@@ -49,6 +49,13 @@ bool Offered(const Operation& op, Ctl c) {
   return false;
 }
 
+// Terminal columns of a UTF-8 text: the Japanese characters of the progress line take two.
+std::size_t Columns(std::string_view text) {
+  std::size_t n = 0;
+  for (unsigned char c : text) n += c < 0x80 ? 1 : (c >= 0xC0 ? 2 : 0);
+  return n;
+}
+
 const char* IconName(MsgIcon icon) { return icon == MsgIcon::Exclamation ? "exclamation" : "none"; }
 
 struct Assignment {
@@ -124,6 +131,14 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
   panel.ClearEvents();
 
   Pipeline pipeline;
+  if (options.progress) pipeline.OnProgress([&err, width = std::size_t{0}](const std::string& text) mutable {
+    // Blanks wipe what a longer earlier line left on the terminal.
+    const std::size_t shown = Columns(text);
+    err << '\r' << text << std::string(width > shown ? width - shown : 0, ' ');
+    if (text.empty()) err << '\r';
+    err.flush();
+    width = shown;
+  });
   RunContext ctx{panel};
   pipeline.Execute(ctx);
 

@@ -13,6 +13,9 @@ namespace kv {
 
 struct KvxferOptions {
   std::function<HostInfo()> getIp = GetIp;
+  // Show the progress of each transfer on `err` (when it is a terminal): one
+  // line rewritten in place, removed when the client has ended.
+  bool progress = false;
 };
 
 // `args` excludes the program name. Returns the exit status:

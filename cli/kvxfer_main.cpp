@@ -15,11 +15,17 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(kv::win32::Narrow(argv[i]));
-  return kv::RunKvxfer(args, std::cout, std::cerr);
+  kv::KvxferOptions options;
+  options.progress = _isatty(_fileno(stderr)) != 0;
+  return kv::RunKvxfer(args, std::cout, std::cerr, options);
 }
 #else
+#include <unistd.h>
+
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  return kv::RunKvxfer(args, std::cout, std::cerr);
+  kv::KvxferOptions options;
+  options.progress = ::isatty(2) != 0;
+  return kv::RunKvxfer(args, std::cout, std::cerr, options);
 }
 #endif

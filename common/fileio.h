@@ -1,7 +1,9 @@
 // The few native file-system calls that differ between Windows and elsewhere.
 // Every path here is native (already mapped).
 #pragma once
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,8 @@ namespace kv::native {
 FILE* OpenFile(const std::string& path, const char* mode);
 // Moves `from` over `to`, replacing an existing `to`.
 bool MoveReplacing(const std::string& from, const std::string& to);
+// Moves `from` to `to`; fails when `to` exists.
+bool MoveWithoutReplacing(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 // Copies a whole file over `to` (replaced when it exists), keeping the source's
 // permission to run; a failed copy leaves an existing `to` as it was.
@@ -17,6 +21,10 @@ bool CopyReplacing(const std::string& from, const std::string& to);
 bool MakeDir(const std::string& path);
 // Makes the directory and any missing parents.
 bool MakeDirs(const std::string& path);
+// Makes `link` a second name of the file `existing` (same data, no copy).
+bool HardLink(const std::string& existing, const std::string& link);
+// Size of a file in bytes; nothing when it cannot be read.
+std::optional<std::uint64_t> FileSize(const std::string& path);
 bool Exists(const std::string& path);
 bool IsDir(const std::string& path);
 // Names in a directory (without "." and ".."); empty when it cannot be read.

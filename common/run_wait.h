@@ -3,6 +3,8 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kv {
 
@@ -11,9 +13,13 @@ struct RunResult {
   unsigned long exitCode = 0;
 };
 
+// Variables set in the program's environment in addition to the caller's own.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 // `commandLine` is a Windows command line: the program path (a Windows path,
 // ".EXE" optional, any case) and the arguments, passed on verbatim.
 // `processEvents` runs once per poll, before the 50 ms sleep.
-RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents);
+RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents,
+                     const Environment& environment = {});
 
 }  // namespace kv

@@ -185,7 +185,7 @@ int Get(CommandCall& c) {
   std::string shown, nativePath;
   if (!c.run.LocalName(c.words.size() == 3 ? c.words[2] : remote, shown, nativePath))
     return exitcode::kCommandFailed;
-  return GetFile(Sess(c), remote, shown, nativePath);
+  return GetFile(Sess(c), c.run.Reporter(), remote, shown, nativePath);
 }
 
 int Put(CommandCall& c) {
@@ -193,7 +193,7 @@ int Put(CommandCall& c) {
   std::string shown, nativePath;
   if (!c.run.LocalName(c.words[1], shown, nativePath)) return exitcode::kCommandFailed;
   std::string remote = c.words.size() == 3 ? c.words[2] : BaseName(c.words[1]);
-  return PutFile(Sess(c), shown, nativePath, remote);
+  return PutFile(Sess(c), c.run.Reporter(), shown, nativePath, remote);
 }
 
 int Ascii(CommandCall& c) { return SetType(c, true); }
@@ -237,6 +237,14 @@ int Debug(CommandCall& c) {
 
 int Passive(CommandCall& c) { return Toggle(c, Sess(c).passive, "Passive mode"); }
 
+int Hash(CommandCall& c) {
+  bool& on = Sess(c).hashMarks;
+  on = !on;
+  Out(c).Message(std::string("Hash mark printing ") + (on ? "On" : "Off") + "  ftp: (" + std::to_string(kHashBlock) +
+                 " bytes/hash mark) .");
+  return exitcode::kOk;
+}
+
 // Switches of the interactive client that change nothing in a script run.
 int Accepted(CommandCall&) { return exitcode::kOk; }
 
@@ -257,7 +265,7 @@ int Help(CommandCall& c) {
 const std::vector<CommandSpec> kCommands = {
     {"?", Help},          {"ascii", Ascii},   {"binary", Binary}, {"bye", Quit},          {"cd", Cd},
     {"close", Close},     {"debug", Debug},   {"delete", Delete}, {"disconnect", Close},  {"get", Get},
-    {"glob", Accepted},   {"hash", Accepted}, {"help", Help},     {"lcd", Lcd},           {"literal", Quote},
+    {"glob", Accepted},   {"hash", Hash},     {"help", Help},     {"lcd", Lcd},           {"literal", Quote},
     {"mkdir", Mkdir},     {"open", Open},     {"passive", Passive}, {"prompt", Accepted}, {"put", Put},
     {"pwd", Pwd},         {"quit", Quit},     {"quote", Quote},   {"recv", Get},          {"rename", Rename},
     {"rmdir", Rmdir},     {"send", Put},      {"type", Type},     {"user", User},         {"verbose", Verbose},

@@ -28,6 +28,16 @@ void Console::Write(const std::string& bytes) {
   std::fflush(out_);
 }
 
+void Console::Marks(std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) std::fputc('#', out_);
+  std::fflush(out_);
+}
+
+void Console::EndMarks() {
+  std::fputc('\n', out_);
+  std::fflush(out_);
+}
+
 void Console::Echo(std::string_view scriptLine) { Write("ftp> " + Raw(scriptLine)); }
 
 void Console::ReplyLine(std::string_view line) {

@@ -32,6 +32,9 @@ class Console {
   void Message(const std::string& utf8);
   // A message that holds script or server bytes after a UTF-8 prefix.
   void MessageWith(const std::string& utf8Prefix, std::string_view raw, const std::string& utf8Suffix = {});
+  // `count` hash marks ("#") on the current line; EndMarks ends that line.
+  void Marks(std::size_t count);
+  void EndMarks();
   // "ftp: N bytes received in S.SSSeconds R.RRKbytes/sec." (verbose only).
   void Statistics(std::uint64_t bytes, bool received, double seconds);
 

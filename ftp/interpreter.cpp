@@ -30,8 +30,8 @@ std::string ShownLine(const std::string& line, const CommandSpec* command, const
 
 }  // namespace
 
-Interpreter::Interpreter(Session& session, std::vector<std::string> lines)
-    : session_(session), lines_(std::move(lines)), startDir_(CurrentLocalDir()) {}
+Interpreter::Interpreter(Session& session, std::vector<std::string> lines, Report report)
+    : session_(session), lines_(std::move(lines)), startDir_(CurrentLocalDir()), report_(std::move(report)) {}
 
 std::optional<std::string> Interpreter::TakeAnswer() {
   if (next_ >= lines_.size()) return std::nullopt;

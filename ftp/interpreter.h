@@ -6,19 +6,22 @@
 #include <string>
 #include <vector>
 
+#include "ftp/report.h"
 #include "ftp/session.h"
 
 namespace kv::ftp {
 
 class Interpreter {
  public:
-  Interpreter(Session& session, std::vector<std::string> lines);
+  // `report` receives each get and put of the run (inactive: nothing is reported).
+  Interpreter(Session& session, std::vector<std::string> lines, Report report = {});
 
   // Runs every line; the exit status (options.h).
   int Run();
 
   // Used by the commands:
   Session& Sess() { return session_; }
+  Report& Reporter() { return report_; }
   // The next script line as a prompt answer; nothing at the end of the script.
   std::optional<std::string> TakeAnswer();
   void EndRun() { ended_ = true; }
@@ -38,6 +41,7 @@ class Interpreter {
   std::size_t next_ = 0;
   bool ended_ = false;
   std::string startDir_;
+  Report report_;
 };
 
 }  // namespace kv::ftp

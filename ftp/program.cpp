@@ -12,6 +12,7 @@
 #include "ftp/net.h"
 #include "ftp/options.h"
 #include "ftp/platform.h"
+#include "ftp/report.h"
 #include "ftp/script.h"
 #include "ftp/session.h"
 
@@ -79,7 +80,7 @@ int RunProgram(const std::vector<std::string>& args) {
   console.SetVerbose(options.verbose);
   console.SetDebug(options.debug);
   Session session(console, options);
-  Interpreter interpreter(session, std::move(script.lines));
+  Interpreter interpreter(session, std::move(script.lines), Report::FromEnvironment());
   return interpreter.Run();
 }
 

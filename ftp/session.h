@@ -58,6 +58,7 @@ class Session {
   // Data in text form (CR LF line ends) unless the last type set was binary.
   bool textMode = true;
   bool passive = true;
+  bool hashMarks = false;  // "#" for every kHashBlock bytes moved
   bool epsvRefused = false;
 
  private:

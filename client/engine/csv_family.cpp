@@ -28,7 +28,7 @@ constexpr FieldCheck kChk23[] = {
 std::vector<ReplyTest> Anser14Tests() {
   constexpr auto m = ReplyMethod::ANSER14;
   constexpr auto t = kCsvDownloadTitle;
-  return {SuccessTest(m),
+  return {SuccessTest(m, t),
           EmptyTest(m, t),
           TimeoutTest(m, t),
           WordTest(m, "NOTLIB", kNotLib, t, Ctl::ライブラリー名),
@@ -45,7 +45,7 @@ std::vector<ReplyTest> Anser23Tests(const std::string& conversionErrorText) {
   ReplyTest wn = WordTest(m, "WN", {}, t, Ctl::メンバー名);
   wn.field = ReplyField::Short;
   wn.text = conversionErrorText;
-  return {SuccessTest(m),
+  return {SuccessTest(m, t),
           EmptyTest(m, t),
           TimeoutTest(m, t),
           WordTest(m, "ERROR1", "処理出来ませんでした。AS400のジョブログを見て下さい。", t, Ctl::メンバー名),
@@ -63,7 +63,7 @@ void CHK14(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, member::D
 void FTP14(RunContext& ctx, const std::string& columnNames) {
   const Panel& p = ctx.panel;
   const bool wanted = !columnNames.empty() && columnNames != "0";
-  ScriptFrame frame(p, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({"quote TYPE C 943"},
               {frame.Call(CallPrefix::Lower, "FTPCSVG2",
                           {p.Text(Ctl::ライブラリー名), p.Text(Ctl::ファイル名), p.Text(Ctl::メンバー名),
@@ -75,7 +75,7 @@ void ANSER14(RunContext& ctx, const std::string&) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const auto tests = Anser14Tests();
-  RunReplyTests(p, reply, tests, [&] { member::ShowDownloaded(p, reply); });
+  RunReplyTests(ctx, reply, tests, [&] { member::ShowDownloaded(p, reply); });
   WriteRememberedInputs(p, InputsLayout::DFTC);
 }
 
@@ -83,7 +83,7 @@ void CHK23(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk23, f
 
 void FTP23(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;
-  ScriptFrame frame(p, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({"quote TYPE C 943"},
               {"put " + PcPath(p.Text(Ctl::pcファイル名)) + " qtemp/csvf.csvf",
                frame.Call(CallPrefix::Lower, "FTPCSVP",
@@ -96,7 +96,7 @@ void ANSER23(RunContext& ctx, const std::string&) {
   const std::string wnText =
       "変換エラーが有りました。出力先" + reply.OutputName() + "に内容出力されています、ご確認下さい。";
   const auto tests = Anser23Tests(wnText);
-  RunReplyTests(p, reply, tests, [&] {
+  RunReplyTests(ctx, reply, tests, [&] {
     p.SetText(Ctl::LABEL99, p.Text(Ctl::メンバー名) + ":「" + reply.DetailText() + "」アップ・ロード完了しました。件数" +
                                 reply.RecordCount() + "件");
   });

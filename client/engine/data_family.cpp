@@ -35,7 +35,7 @@ std::string TextTypeLine(const Panel& p) { return p.Value(Ctl::漢字) != 0 ? "q
 
 std::vector<ReplyTest> Anser13Tests(std::string_view t) {
   constexpr auto m = ReplyMethod::ANSER13;
-  return {SuccessTest(m),
+  return {SuccessTest(m, t),
           EmptyTest(m, t),
           WordTest(m, "NOTLIB", kNotLib, t, Ctl::ライブラリー名),
           WordTest(m, "NOTFIL", kNotFil, t, Ctl::ファイル名),
@@ -46,7 +46,7 @@ std::vector<ReplyTest> Anser13Tests(std::string_view t) {
 
 std::vector<ReplyTest> Anser22Tests(std::string_view t) {
   constexpr auto m = ReplyMethod::ANSER22;
-  return {SuccessTest(m),
+  return {SuccessTest(m, t),
           EmptyTest(m, t),
           TimeoutTest(m, t),
           WordTest(m, "NOTLIB", kNotLib, t, Ctl::ライブラリー名),
@@ -61,7 +61,7 @@ void CHK13(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, member::D
 void FTP13(RunContext& ctx, const std::string& code) {
   const Panel& p = ctx.panel;
   const bool binary = IsBinaryDownload(code);
-  ScriptFrame frame(p, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({binary ? std::string("binary") : TextTypeLine(p), "quote site trim 0"},
               {"get " + member::MemberPath(p) + " " + PcPath(p.Text(Ctl::pcファイル名)),
                frame.Call(CallPrefix::Upper, "RTVMBR4",
@@ -74,7 +74,7 @@ void ANSER13(RunContext& ctx, const std::string& code) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const auto tests = Anser13Tests(IsBinaryDownload(code) ? kDataBinaryDownloadTitle : kDataDownloadTitle);
-  RunReplyTests(p, reply, tests, [&] { member::ShowDownloaded(p, reply); });
+  RunReplyTests(ctx, reply, tests, [&] { member::ShowDownloaded(p, reply); });
   WriteRememberedInputs(p, InputsLayout::DFT);
 }
 
@@ -82,7 +82,7 @@ void CHK22(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk22, f
 
 void FTP22(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;
-  ScriptFrame frame(p, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({IsBinaryUpload(p) ? std::string("binary") : TextTypeLine(p)},
               {"put " + PcPath(p.Text(Ctl::pcファイル名)) + " " + member::MemberPath(p),
                frame.Call(CallPrefix::Lower, "SRCUP",
@@ -94,7 +94,7 @@ void ANSER22(RunContext& ctx, const std::string&) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const auto tests = Anser22Tests(IsBinaryUpload(p) ? kDataBinaryUploadTitle : kDataUploadTitle);
-  RunReplyTests(p, reply, tests, [&] {
+  RunReplyTests(ctx, reply, tests, [&] {
     p.SetText(Ctl::LABEL99, "ファイル「" + reply.DetailText() + "」送信完了しました。");
   });
   WriteRememberedInputs(p, InputsLayout::DFT);

@@ -1,9 +1,12 @@
 #include "client/engine/pipeline.h"
 
+#include <chrono>
+
 #include "client/engine/field_check.h"
-#include "client/workfiles/paths.h"
+#include "client/engine/pc_file_guard.h"
 #include "client/engine/script.h"
 #include "client/panel/panel_text.h"
+#include "client/workfiles/paths.h"
 #include "client/workfiles/remembered_inputs.h"
 #include "common/textfile.h"
 
@@ -26,6 +29,17 @@ struct RunningGuard {
   explicit RunningGuard(bool& f) : flag(f) { flag = true; }
   ~RunningGuard() { flag = false; }
 };
+
+// `pattern` with "{file}" replaced by `file`.
+std::string NamingFile(std::string_view pattern, const std::string& file) {
+  std::string text(pattern);
+  text.replace(text.find("{file}"), 6, file);
+  return text;
+}
+
+// How often the progress line may change: often enough to look alive, seldom
+// enough not to flicker.
+constexpr std::chrono::milliseconds kProgressRefresh{250};
 
 }  // namespace
 
@@ -62,18 +76,65 @@ void Pipeline::Execute(RunContext& ctx) {
   }
   if (flag != 0) return;
 
+  const std::string caption = panel.Text(Ctl::実行);
   panel.SetText(Ctl::実行, "実行中");
   d->script(ctx, ArgumentOf(panel, d->scriptArg));
-  RunResult run = runAndWait_(paths::kFtpCommand, [&panel] { panel.ProcessEvents(); });
+  // The report starts empty every run, so that nothing of an earlier run's
+  // transfers can be taken for this one's.
+  if (ctx.unwrittenFile.empty() && !WriteLines(paths::kReport, {})) ctx.unwrittenFile = paths::kReport;
+  if (!ctx.unwrittenFile.empty()) {
+    // Starting the client now would run an old script or judge by an old reply.
+    panel.ShowMessage(NamingFile(kUnwritableFileText, ctx.unwrittenFile), std::string(kAppTitle),
+                      MsgIcon::Exclamation);
+    panel.SetText(Ctl::実行, caption);
+    return;
+  }
+  PcFileGuard pcFile;
+  if (IsDownloadCode(code) && !pcFile.Protect(panel.Text(Ctl::pcファイル名))) {
+    panel.ShowMessage(NamingFile(kUnprotectedFileText, panel.Text(Ctl::pcファイル名)), std::string(kAppTitle),
+                      MsgIcon::Exclamation);
+    panel.SetText(Ctl::実行, caption);
+    return;
+  }
+
+  TransferWatch watch(paths::kReport);
+  RunResult run = RunClient(panel, watch);
   if (!run.started) {
+    pcFile.Finish(false);
     panel.ShowMessage(std::string(kCannotStartText), std::string(kAppTitle), MsgIcon::Exclamation);
     panel.SetText(Ctl::実行, "ＯＫ");
     return;
   }
   ForgetSentinelAfterRefusedLogon(run);
   DFT(panel);
+  ctx.failedTransfer = watch.PayloadFailure();
   d->reply(ctx, ArgumentOf(panel, d->replyArg));
+  pcFile.Finish(ctx.succeeded);
   panel.SetText(Ctl::実行, "ＯＫ");
+}
+
+RunResult Pipeline::RunClient(Panel& panel, TransferWatch& watch) {
+  using Clock = TransferWatch::Clock;
+  std::string shown;
+  Clock::time_point lastChange{};
+  auto show = [&](const std::string& text) {
+    shown = text;
+    lastChange = Clock::now();
+    panel.SetText(Ctl::LABEL99, text);
+    if (progress_) progress_(text);
+  };
+  auto poll = [&] {
+    watch.Poll();
+    const ReportedTransfer* t = watch.Current();
+    std::string text = t ? ProgressText(*t, Clock::now()) : std::string();
+    if (text != shown && (text.empty() || Clock::now() - lastChange >= kProgressRefresh)) show(text);
+    panel.ProcessEvents();
+  };
+  RunResult run = runAndWait_(paths::kFtpCommand, poll, {{kTransferReportVariable, paths::kReport}});
+  watch.Poll();
+  // The result line replaces the progress, exactly as a run without progress shows it.
+  if (!shown.empty()) show("");
+  return run;
 }
 
 }  // namespace kv

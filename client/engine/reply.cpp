@@ -44,8 +44,9 @@ ReplyField SuccessFieldOf(ReplyMethod m) {
 
 }  // namespace
 
-ReplyTest SuccessTest(ReplyMethod m) {
+ReplyTest SuccessTest(ReplyMethod m, std::string_view operationTitle) {
   ReplyTest t{SuccessFieldOf(m), {}, true};
+  t.title = std::string(operationTitle);
   switch (m) {
     case ReplyMethod::ANSER16:
     case ReplyMethod::ANSER25:
@@ -88,21 +89,44 @@ ReplyTest WordTest(ReplyMethod m, std::string_view word, std::string_view text, 
   return ReplyTest{StatusFieldOf(m), {word}, false, text, std::string(title), icon, focus};
 }
 
-std::optional<std::size_t> RunReplyTests(Panel& panel, const ReplyLine& reply, std::span<const ReplyTest> tests,
-                                         const std::function<void()>& onSuccess) {
+namespace {
+
+std::optional<std::size_t> FirstMatch(const ReplyLine& reply, std::span<const ReplyTest> tests) {
   for (std::size_t i = 0; i < tests.size(); ++i) {
     const ReplyTest& t = tests[i];
-    std::string value = FieldOf(reply, t.field);
-    if (std::find(t.words.begin(), t.words.end(), value) == t.words.end()) continue;
-    if (t.success) {
-      if (onSuccess) onSuccess();
-    } else {
-      panel.ShowMessage(std::string(t.text), t.title, t.icon);
-      if (t.focus) panel.SetFocus(*t.focus);
-    }
-    return i;
+    if (std::find(t.words.begin(), t.words.end(), FieldOf(reply, t.field)) != t.words.end()) return i;
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::size_t> RunReplyTests(Panel& panel, const ReplyLine& reply, std::span<const ReplyTest> tests,
+                                         const std::function<void()>& onSuccess) {
+  auto hit = FirstMatch(reply, tests);
+  if (!hit) return hit;
+  const ReplyTest& t = tests[*hit];
+  if (t.success) {
+    if (onSuccess) onSuccess();
+  } else {
+    panel.ShowMessage(std::string(t.text), t.title, t.icon);
+    if (t.focus) panel.SetFocus(*t.focus);
+  }
+  return hit;
+}
+
+std::optional<std::size_t> RunReplyTests(RunContext& ctx, const ReplyLine& reply, std::span<const ReplyTest> tests,
+                                         const std::function<void()>& onSuccess) {
+  auto hit = FirstMatch(reply, tests);
+  if (hit && tests[*hit].success && ctx.failedTransfer) {
+    // The host program finished, but the data it was to send or receive did not
+    // arrive: the run is not a success.
+    ctx.panel.ShowMessage(TransferFailureText(*ctx.failedTransfer), tests[*hit].title, MsgIcon::Exclamation);
+    return hit;
+  }
+  RunReplyTests(ctx.panel, reply, tests, onSuccess);
+  ctx.succeeded = hit && tests[*hit].success;
+  return hit;
 }
 
 }  // namespace kv

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/engine/methods.h"
 #include "client/panel/panel.h"
 
 namespace kv {
@@ -42,8 +43,9 @@ struct ReplyTest {
 // The reply methods, by how they read the line.
 enum class ReplyMethod { ANSER11, ANSER13, ANSER14, ANSER16, ANSER17, ANSER21, ANSER22, ANSER23, ANSER25, ANSER26 };
 
-// The success test of a method: its field and the words that count as success.
-ReplyTest SuccessTest(ReplyMethod method);
+// The success test of a method: its field and the words that count as success;
+// `operationTitle` titles the box of a run whose payload transfer failed.
+ReplyTest SuccessTest(ReplyMethod method, std::string_view operationTitle = {});
 // The empty test: the same field as the success test, and the method's logon box.
 ReplyTest EmptyTest(ReplyMethod method, std::string_view operationTitle);
 // "TIMOVR" in the method's status field: "通信不能です。".
@@ -56,6 +58,12 @@ ReplyTest WordTest(ReplyMethod method, std::string_view word, std::string_view t
 // test calls `onSuccess`, any other shows its box and moves the focus.
 // Returns the matching test's index, or nothing when no word matched.
 std::optional<std::size_t> RunReplyTests(Panel& panel, const ReplyLine& reply, std::span<const ReplyTest> tests,
+                                         const std::function<void()>& onSuccess);
+// The same for a run: a success word after a run whose PC data did not arrive
+// or was not taken (ctx.failedTransfer) shows that failure in a box titled with
+// the success test's title instead; ctx.succeeded tells whether the success
+// line was shown.
+std::optional<std::size_t> RunReplyTests(RunContext& ctx, const ReplyLine& reply, std::span<const ReplyTest> tests,
                                          const std::function<void()>& onSuccess);
 
 inline constexpr std::string_view kLogonFailureText = "ログイン出来ません。ユーザー・パスワード間違いないですか？";

@@ -57,7 +57,7 @@ void CHK16(RunContext& ctx, std::int16_t& flag) {
 void FTP16(RunContext& ctx, const std::string&) {
   const Panel& panel = ctx.panel;
   // The host writes this family's status word at position 11, so the sentinel is the short one.
-  ScriptFrame frame(panel, Sentinel::SaveFile);
+  ScriptFrame frame(ctx, Sentinel::SaveFile);
   const std::string lib = panel.Text(Ctl::ライブラリー名);
   const std::string release = panel.Text(Ctl::リリース);
   const std::string ip = panel.Text(Ctl::IPADR);
@@ -88,9 +88,9 @@ void ANSER16(RunContext& ctx, const std::string&) {
                "指定されたオブジェクトは存在しません。ライブラリー、オブジェクト、タイプを確認してください。",
                title, Ctl::ファイル名),
       WordTest(m, "RLSERR", "ＡＳ/４００コマンドエラー、入力データを確認下さい。", title, Ctl::ライブラリー名),
-      SuccessTest(m),
+      SuccessTest(m, title),
   };
-  RunReplyTests(panel, ReadReply(), tests, [&] {
+  RunReplyTests(ctx, ReadReply(), tests, [&] {
     if (panel.Value(Ctl::リスト要) == 1 && ctx.buildListing) {
       // A workbook that cannot be built must not cost the operator the
       // completion line and the remembered inputs of a download that worked.
@@ -126,7 +126,7 @@ void FTP25(RunContext& ctx, const std::string&) {
   const Panel& panel = ctx.panel;
   // The long sentinel: a reply that never arrives reads as a timeout instead
   // of as the previous run's outcome.
-  ScriptFrame frame(panel, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   const std::string lib = panel.Text(Ctl::ライブラリー名);
   const std::string restoreLib = panel.Text(Ctl::復元先);
   const std::string call = MenuNo(panel) == 25
@@ -142,7 +142,7 @@ void ANSER25(RunContext& ctx, const std::string&) {
   const std::string title(SaveFileOperationTitle(MenuNo(panel)));
   constexpr ReplyMethod m = ReplyMethod::ANSER25;
   const std::array<ReplyTest, 7> tests = {
-      SuccessTest(m),
+      SuccessTest(m, title),
       EmptyTest(m, title),
       TimeoutTest(m, title),
       WordTest(m, "RSTERR", "リストアー失敗しました。ライブラリー名が不正かも？", title),
@@ -150,7 +150,7 @@ void ANSER25(RunContext& ctx, const std::string&) {
       WordTest(m, "NOTOBJ", "リストアー失敗しました。指定オブジェクトが存在しません", title),
       WordTest(m, "RSTOBJ", "リストアー失敗しました。確認お願いします。", title),
   };
-  RunReplyTests(panel, ReadReply(), tests, [&] { panel.SetText(Ctl::LABEL99, "アップ・ロード完了しました。"); });
+  RunReplyTests(ctx, ReadReply(), tests, [&] { panel.SetText(Ctl::LABEL99, "アップ・ロード完了しました。"); });
   WriteRememberedInputs(panel, InputsLayout::DFT2Upload);
 }
 

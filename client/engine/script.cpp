@@ -50,19 +50,29 @@ std::string PcPath(std::string_view path) {
   return quoted;
 }
 
-ScriptFrame::ScriptFrame(const Panel& panel, Sentinel sentinel) : panel_(panel), toolLibrary_(ReadToolLibrary()) {
+namespace {
+
+// Writes a working file; the first one that fails is what the run reports.
+void WriteWorkingFile(RunContext& ctx, const char* path, const std::vector<std::string>& lines) {
+  if (!WriteLines(path, lines) && ctx.unwrittenFile.empty()) ctx.unwrittenFile = path;
+}
+
+}  // namespace
+
+ScriptFrame::ScriptFrame(RunContext& ctx, Sentinel sentinel) : ctx_(ctx), toolLibrary_(ReadToolLibrary()) {
   // Every run starts from the sentinel, so that a reply that never arrives
   // reads as a timeout rather than as the previous run's outcome. The install
   // directory is made first so that even the very first run has its sentinel.
   MakeDirectory(paths::kInstallDir);
-  WriteLines(paths::kReply, {std::string(sentinel == Sentinel::SaveFile ? kSaveSentinel : kMemberSentinel)});
+  WriteWorkingFile(ctx_, paths::kReply, {std::string(sentinel == Sentinel::SaveFile ? kSaveSentinel : kMemberSentinel)});
 }
 
 std::vector<std::string> ScriptFrame::Lines(const std::vector<std::string>& typeLines,
                                             const std::vector<std::string>& body,
                                             const std::vector<std::string>& beforeFetch) const {
-  std::vector<std::string> lines = {"open " + panel_.Text(Ctl::IPアドレス), panel_.Text(Ctl::ユーザー),
-                                    panel_.Text(Ctl::パスワード)};
+  const Panel& panel = ctx_.panel;
+  std::vector<std::string> lines = {"open " + panel.Text(Ctl::IPアドレス), panel.Text(Ctl::ユーザー),
+                                    panel.Text(Ctl::パスワード)};
   lines.insert(lines.end(), typeLines.begin(), typeLines.end());
   lines.push_back("cd /QSYS.LIB/");
   lines.push_back("quote site namefmt 0");
@@ -76,7 +86,7 @@ std::vector<std::string> ScriptFrame::Lines(const std::vector<std::string>& type
 void ScriptFrame::Write(const std::vector<std::string>& typeLines, const std::vector<std::string>& body,
                         const std::vector<std::string>& beforeFetch) const {
   MakeDirectory(paths::kInstallDir);
-  WriteLines(paths::kScript, Lines(typeLines, body, beforeFetch));
+  WriteWorkingFile(ctx_, paths::kScript, Lines(typeLines, body, beforeFetch));
 }
 
 }  // namespace kv

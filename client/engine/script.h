@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/engine/methods.h"
 #include "client/panel/panel.h"
 
 namespace kv {
@@ -35,7 +36,8 @@ std::string PcPath(std::string_view path);
 class ScriptFrame {
  public:
   // Reads the tool library, then overwrites the reply file with the sentinel.
-  ScriptFrame(const Panel& panel, Sentinel sentinel);
+  // A working file that cannot be written is recorded in the run's context.
+  ScriptFrame(RunContext& ctx, Sentinel sentinel);
 
   const std::string& ToolLibrary() const { return toolLibrary_; }
   std::string Call(CallPrefix prefix, std::string_view program, const std::vector<std::string>& params) const {
@@ -53,7 +55,7 @@ class ScriptFrame {
                                  const std::vector<std::string>& beforeFetch = {}) const;
 
  private:
-  const Panel& panel_;
+  RunContext& ctx_;
   std::string toolLibrary_;
 };
 

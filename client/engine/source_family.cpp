@@ -43,7 +43,7 @@ constexpr FieldCheck kChk21[] = {
 std::vector<ReplyTest> Anser11Tests() {
   constexpr auto m = ReplyMethod::ANSER11;
   constexpr auto t = kSourceDownloadTitle;
-  return {SuccessTest(m),
+  return {SuccessTest(m, t),
           EmptyTest(m, t),
           WordTest(m, "NOTLIB", kNotLib, t, Ctl::ライブラリー名),
           WordTest(m, "NOTFIL", kNotFil, t, Ctl::ファイル名),
@@ -54,7 +54,7 @@ std::vector<ReplyTest> Anser11Tests() {
 std::vector<ReplyTest> Anser21Tests() {
   constexpr auto m = ReplyMethod::ANSER21;
   constexpr auto t = kSourceUploadTitle;
-  return {SuccessTest(m),
+  return {SuccessTest(m, t),
           EmptyTest(m, t),
           TimeoutTest(m, t),
           WordTest(m, "NOTLIB", kNotLib, t, Ctl::ライブラリー名),
@@ -68,7 +68,7 @@ void CHK11(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk11, f
 
 void FTP11(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;
-  ScriptFrame frame(p, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({"quote TYPE C 943", "quote site trim 0"},
               {"get " + member::MemberPath(p) + " " + PcPath(p.Text(Ctl::pcファイル名)),
                frame.Call(CallPrefix::Upper, "RTVMBR4",
@@ -80,7 +80,7 @@ void ANSER11(RunContext& ctx, const std::string&) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const auto tests = Anser11Tests();
-  RunReplyTests(p, reply, tests, [&] { member::ShowDownloaded(p, reply); });
+  RunReplyTests(ctx, reply, tests, [&] { member::ShowDownloaded(p, reply); });
   WriteRememberedInputs(p, InputsLayout::DFT);
 }
 
@@ -90,7 +90,7 @@ void FTP21(RunContext& ctx, const std::string&) {
   const Panel& p = ctx.panel;
   // #SRCUP receives the text of タイプ unchanged (no short type code such as
   // DSP for DSPF): the host program takes the full source type.
-  ScriptFrame frame(p, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({"quote TYPE C 943"},
               {"put " + PcPath(p.Text(Ctl::pcファイル名)) + " " + member::MemberPath(p),
                frame.Call(CallPrefix::Lower, "SRCUP",
@@ -104,7 +104,7 @@ void ANSER21(RunContext& ctx, const std::string& compile) {
   const ReplyLine reply = ReadReply();
   const bool compiled = !compile.empty() && compile != "0";
   const auto tests = Anser21Tests();
-  RunReplyTests(p, reply, tests, [&] {
+  RunReplyTests(ctx, reply, tests, [&] {
     p.SetText(Ctl::LABEL99, compiled ? std::string("送信完了しました。コンパイル結果はQSYSOPRに出力されています。")
                                      : "ソースメンバー「" + reply.DetailText() + "」送信完了しました。");
   });

@@ -52,7 +52,7 @@ void CHK17(RunContext& ctx, std::int16_t& flag) {
 
 void FTP17(RunContext& ctx, const std::string&) {
   const Panel& panel = ctx.panel;
-  ScriptFrame frame(panel, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   const bool text = MenuNo(panel) == 18;
   const std::vector<std::string> params = {panel.Text(Ctl::ファイル名),   panel.Text(Ctl::ジョブ名),
                                            panel.Text(Ctl::スプールユーザー), panel.Text(Ctl::番号),
@@ -77,7 +77,7 @@ void ANSER17(RunContext& ctx, const std::string&) {
   constexpr ReplyMethod m = ReplyMethod::ANSER17;
   const std::string_view missing = "スプールが存在しません確認してください。";
   const std::array<ReplyTest, 7> tests = {
-      SuccessTest(m),
+      SuccessTest(m, title),
       EmptyTest(m, title),
       TimeoutTest(m, title),
       WordTest(m, "NOTFIL", missing, title, Ctl::ファイル名),
@@ -86,7 +86,7 @@ void ANSER17(RunContext& ctx, const std::string&) {
       WordTest(m, "NOTPRM", "パラメータエラーです。スプールファイル名からスプール番号まで確認して下さい。", title,
                Ctl::ジョブ名),
   };
-  RunReplyTests(panel, ReadReply(), tests,
+  RunReplyTests(ctx, ReadReply(), tests,
                 [&] { panel.SetText(Ctl::LABEL99, "スプールダウンロード完了しました。"); });
   WriteRememberedInputs(panel, InputsLayout::DFTS);
 }
@@ -110,7 +110,7 @@ void FTP26(RunContext& ctx, const std::string&) {
   const Panel& panel = ctx.panel;
   // The long sentinel: a reply that never arrives reads as a timeout instead
   // of as the previous run's outcome.
-  ScriptFrame frame(panel, Sentinel::Member);
+  ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({"binary"},
               {"quote rcmd CRTSAVF FILE(QTEMP/FTPSAVF)", "put " + PcPath(panel.Text(Ctl::pcファイル名)) + " QTEMP/FTPSAVF",
                frame.Call(CallPrefix::Lower, "PUTSPLFV", {panel.Text(Ctl::ファイル名), panel.Text(Ctl::ライブラリー名)})},
@@ -122,7 +122,7 @@ void ANSER26(RunContext& ctx, const std::string&) {
   const std::string title(kUploadTitle);
   constexpr ReplyMethod m = ReplyMethod::ANSER26;
   const std::array<ReplyTest, 8> tests = {
-      SuccessTest(m),
+      SuccessTest(m, title),
       EmptyTest(m, title),
       TimeoutTest(m, title),
       WordTest(m, "NOTOUT", "出力先が存在しません確認してください。", title, Ctl::ファイル名),
@@ -131,7 +131,7 @@ void ANSER26(RunContext& ctx, const std::string&) {
       WordTest(m, "EMPTY#", "転送スプールが空です。", title, Ctl::ファイル名),
       WordTest(m, "NOTRST", "スプールが壊れてます。復元出来ません。", title, Ctl::ファイル名),
   };
-  RunReplyTests(panel, ReadReply(), tests,
+  RunReplyTests(ctx, ReadReply(), tests,
                 [&] { panel.SetText(Ctl::LABEL99, "スプール・アップロード完了しました。"); });
   WriteRememberedInputs(panel, InputsLayout::DFTS2);
 }

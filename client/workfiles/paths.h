@@ -10,6 +10,10 @@ inline constexpr const char* kReply = "c:\\KV-TRANSIT\\FTPTEXT.DAT";
 inline constexpr const char* kLibName = "c:\\KV-TRANSIT\\LIBNAME.ini";
 inline constexpr const char* kConnection = "c:\\KV-TRANSIT\\kv3EV";
 inline constexpr const char* kFtpCommand = "C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSIT\\kvtrn.ini";
+// The local name of the reply fetch line's get.
+inline constexpr const char* kReplyFetchLocal = "C:\\KV-TRANSIT\\FTPTEXT.DAT";
+// Where the FTP client reports each transfer (named in its environment).
+inline constexpr const char* kReport = "c:\\KV-TRANSIT\\kvtrn.rpt";
 // The help file of F1, and the same file as the help menu's contents item names it.
 inline constexpr const char* kHelpFile = "C:\\KV-TRANSIT\\KV1.HLP";
 inline constexpr const char* kHelpContents = "C:\\KV-TRANSIT\\KV1.hlp";

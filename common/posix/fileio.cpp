@@ -14,6 +14,10 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  return !Exists(to) && std::rename(from.c_str(), to.c_str()) == 0;
+}
+
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool CopyReplacing(const std::string& from, const std::string& to) {
@@ -41,6 +45,16 @@ bool MakeDirs(const std::string& path) {
   for (std::size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1))
     MakeDir(path.substr(0, pos));
   return MakeDir(path);
+}
+
+bool HardLink(const std::string& existing, const std::string& link) {
+  return ::link(existing.c_str(), link.c_str()) == 0;
+}
+
+std::optional<std::uint64_t> FileSize(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool Exists(const std::string& path) {

@@ -26,9 +26,24 @@ std::string ResolveProgram(const std::string& program) {
   return {};
 }
 
+// The caller's environment with `extra` set (replacing a variable of the same name).
+std::vector<std::string> EnvironmentWith(const Environment& extra) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string entry = *e;
+    bool replaced = false;
+    for (const auto& [name, value] : extra)
+      if (entry.compare(0, name.size() + 1, name + "=") == 0) replaced = true;
+    if (!replaced) env.push_back(std::move(entry));
+  }
+  for (const auto& [name, value] : extra) env.push_back(name + "=" + value);
+  return env;
+}
+
 }  // namespace
 
-RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents) {
+RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents,
+                     const Environment& environment) {
   RunResult result;
   std::vector<std::string> words = SplitCommandLine(commandLine);
   if (words.empty()) return result;
@@ -50,13 +65,18 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
   posix_spawn_file_actions_addopen(&actions, 1, sink, flags, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
 
+  std::vector<std::string> envStrings = EnvironmentWith(environment);
+  std::vector<char*> envp;
+  for (auto& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
   pid_t pid = 0;
-  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   if (rc == ENOEXEC) {
     // A script without a "#!" line runs under the shell, as a shell would run it.
     std::vector<char*> shArgv = {const_cast<char*>("/bin/sh"), program.data()};
     shArgv.insert(shArgv.end(), argv.begin() + 1, argv.end());
-    rc = posix_spawn(&pid, "/bin/sh", &actions, nullptr, shArgv.data(), environ);
+    rc = posix_spawn(&pid, "/bin/sh", &actions, nullptr, shArgv.data(), envp.data());
   }
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return result;
@@ -67,12 +87,13 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
   do {
     int status = 0;
     pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r < 0 && errno == EINTR) continue;  // a signal, not the end of the program
     if (r == 0) {
       code = kStillActive;
     } else if (r == pid) {
       code = WIFEXITED(status) ? static_cast<unsigned long>(WEXITSTATUS(status)) : 1;
     } else {
-      code = 0;  // the process cannot be queried: stop waiting, as a failed open would
+      code = 0;  // the child is not ours to wait for any more (reaped elsewhere): it has ended
     }
     if (processEvents) processEvents();
     // Once the program has ended there is nothing left to wait for.

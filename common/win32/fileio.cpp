@@ -15,6 +15,10 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
                      MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExW(win32::Widen(from).c_str(), win32::Widen(to).c_str(), 0) != 0;
+}
+
 bool RemoveFile(const std::string& path) { return DeleteFileW(win32::Widen(path).c_str()) != 0; }
 
 bool CopyReplacing(const std::string& from, const std::string& to) {
@@ -30,6 +34,17 @@ bool MakeDirs(const std::string& path) {
        pos = path.find_first_of("\\/", pos + 1))
     MakeDir(path.substr(0, pos));
   return MakeDir(path);
+}
+
+bool HardLink(const std::string& existing, const std::string& link) {
+  return CreateHardLinkW(win32::Widen(link).c_str(), win32::Widen(existing).c_str(), nullptr) != 0;
+}
+
+std::optional<std::uint64_t> FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(win32::Widen(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 bool Exists(const std::string& path) {

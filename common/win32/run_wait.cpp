@@ -5,11 +5,40 @@
 #include "common/win32/widen.h"
 
 namespace kv {
+namespace {
 
-RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents) {
+// The caller's environment block with `extra` set (replacing a variable of the
+// same name, compared without regard to case as Windows does), UTF-16.
+std::wstring EnvironmentBlock(const Environment& extra) {
+  std::vector<std::wstring> names, entries;
+  for (const auto& [name, value] : extra) {
+    names.push_back(win32::Widen(name) + L"=");
+    entries.push_back(win32::Widen(name + "=" + value));
+  }
+  std::wstring block;
+  if (wchar_t* env = GetEnvironmentStringsW()) {
+    for (const wchar_t* e = env; *e; e += wcslen(e) + 1) {
+      bool replaced = false;
+      for (const auto& n : names)
+        if (_wcsnicmp(e, n.c_str(), n.size()) == 0) replaced = true;
+      if (!replaced) block.append(e).push_back(L'\0');
+    }
+    FreeEnvironmentStringsW(env);
+  }
+  for (const auto& e : entries) block.append(e).push_back(L'\0');
+  block.push_back(L'\0');
+  return block;
+}
+
+}  // namespace
+
+RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents,
+                     const Environment& environment) {
   RunResult result;
   std::wstring cmd = win32::Widen(commandLine);
   cmd.push_back(L'\0');
+  std::wstring env;
+  if (!environment.empty()) env = EnvironmentBlock(environment);
 
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -18,27 +47,26 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
   PROCESS_INFORMATION pi{};
   // CREATE_NO_WINDOW: the console client gets no visible console, and does not
   // write into the console of a console caller such as kvxfer.
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &si, &pi)) {
+  DWORD flags = CREATE_NO_WINDOW | (env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, env.empty() ? nullptr : env.data(),
+                      nullptr, &si, &pi)) {
     return result;
   }
   result.started = true;
-  DWORD pid = pi.dwProcessId;
   CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
 
-  // Poll through a handle opened by process id, as a shell-started program is waited for.
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, TRUE, pid);
-  DWORD code = 0;
-  do {
-    if (process) GetExitCodeProcess(process, &code);
+  // The handle CreateProcess returned is kept and polled, so the wait cannot
+  // end before the program has; its signalled state, not an exit code of 259,
+  // tells that it ended.
+  for (;;) {
+    DWORD state = WaitForSingleObject(pi.hProcess, 0);
     if (processEvents) processEvents();
-    // Once the program has ended there is nothing left to wait for: the delay
-    // after the end stays within one poll interval.
-    if (code != STILL_ACTIVE) break;
+    if (state != WAIT_TIMEOUT) break;
     Sleep(50);
-  } while (true);
-  if (process) CloseHandle(process);
+  }
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
   result.exitCode = code;
   return result;
 }

@@ -4,6 +4,7 @@
 # two host libraries in a media folder. The command sees KV_GUI_HOST (the
 # address) and KV_GUI_MEDIA (the media folder as Windows programs see it).
 # hostsim is ended by its pid when the command ends, whatever the outcome.
+# KV_GUI_HOST_ARGS, when set, is added to hostsim's command line (fault switches).
 # Usage: with_host.sh STATE HOSTSIM SEED COMMAND [ARGS...]
 set -uo pipefail
 STATE="$1"; HOSTSIM="$2"; SEED="$3"; shift 3
@@ -27,7 +28,8 @@ trap 'exit 143' TERM INT HUP
 # is killed before this script's trap runs.
 for _ in $(seq 1 20); do
   address="127.$((20 + RANDOM % 200)).$((1 + RANDOM % 250)).$((2 + RANDOM % 250))"
-  timeout -k 5 150 "$HOSTSIM" --listen "$address:21" --seed "$SEED" >"$work/hostsim.out" 2>"$work/hostsim.err" </dev/null &
+  # shellcheck disable=SC2086  # the extra arguments are words on purpose
+  timeout -k 5 150 "$HOSTSIM" --listen "$address:21" --seed "$SEED" ${KV_GUI_HOST_ARGS:-} >"$work/hostsim.out" 2>"$work/hostsim.err" </dev/null &
   pid=$!
   for _ in $(seq 1 100); do
     grep -q '^listening ' "$work/hostsim.out" && break

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "fault_server.h"
@@ -118,6 +119,48 @@ TEST_F(ClientRun, CompleteTransferReplacesTheFileAndQuoteTypeCMakesText) {
   }
   EXPECT_EQ(Read(dir_ / "KV-TRANSIT" / "FTPTEXT.DAT"), expected);
   EXPECT_NE(output_.find("ftp: 300000 bytes received in"), std::string::npos) << output_;
+}
+
+// The report channel: one start and one outcome line per transfer, nothing
+// without the variable, and the same console output either way.
+TEST_F(ClientRun, EachTransferReportsItsOutcomeToTheNamedFile) {
+  const fs::path report = dir_ / "KV-TRANSIT" / "kvtrn.rpt";
+  const std::string missing = "get QTEMP/FTPTEXT C:\\nodir\\X.DAT";
+  FaultServer quiet(Fault::None);
+  EXPECT_EQ(Run(quiet, {"binary", kGet, missing, "quit"}), 1) << output_;
+  const std::string unreported = output_;
+  EXPECT_FALSE(fs::exists(report));
+
+  ::setenv("KV_FTP_REPORT", "C:\\KV-TRANSIT\\kvtrn.rpt", 1);
+  FaultServer good(Fault::None);
+  EXPECT_EQ(Run(good, {"binary", kGet, missing, "quit"}), 1) << output_;
+  // The same output but for the ports and the rate.
+  const std::regex varying("[0-9]+\\|\\)|127\\.0\\.0\\.1 [0-9]+|[0-9.]+Kbytes");
+  EXPECT_EQ(std::regex_replace(output_, varying, "N"), std::regex_replace(unreported, varying, "N"));
+  // Progress lines come only from transfers that last; leave them out.
+  const std::string lines = std::regex_replace(Read(report), std::regex("progress\t[^\r]*\r\n"), "");
+  EXPECT_EQ(lines,
+            "start\t1\tget\t0\t\tQTEMP/FTPTEXT\tC:\\KV-TRANSIT\\FTPTEXT.DAT\r\n"
+            "ok\t1\tget\t300000\t300000\r\n"
+            "start\t2\tget\t0\t\tQTEMP/FTPTEXT\tC:\\nodir\\X.DAT\r\n"
+            "failed\t2\tget\t0\t\tlocal\tError opening local file C:\\nodir\\X.DAT.\r\n");
+
+  fs::remove(report);
+  FaultServer half(Fault::DataHalf426);
+  EXPECT_EQ(Run(half, {"binary", kGet, "quit"}), 1) << output_;
+  const std::string failed = Read(report);
+  EXPECT_NE(failed.find("failed\t1\tget\t150000\t300000\tserver\t426 "), std::string::npos) << failed;
+  ::unsetenv("KV_FTP_REPORT");
+}
+
+TEST_F(ClientRun, HashMarksOnlyAfterHash) {
+  FaultServer plain(Fault::None);
+  EXPECT_EQ(Run(plain, {"binary", kGet, "quit"}), 0) << output_;
+  EXPECT_EQ(output_.find('#'), std::string::npos) << output_;
+  FaultServer marked(Fault::None);
+  EXPECT_EQ(Run(marked, {"hash", "binary", kGet, "quit"}), 0) << output_;
+  EXPECT_NE(output_.find("Hash mark printing On  ftp: (2048 bytes/hash mark) .\n"), std::string::npos) << output_;
+  EXPECT_NE(output_.find("\n" + std::string(300000 / 2048, '#') + "\n"), std::string::npos) << output_;
 }
 
 }  // namespace

@@ -159,3 +159,97 @@ GUI_TEST(source_transfers_against_host) {
   CHECK(!app.WaitMessageBox(0).has_value());
   CHECK_EQ(ReadBytes(L"C:\\kvgui\\HELLO3.txt"), hello);
 }
+
+// A script that cannot be written (another program holds it open without
+// sharing): the box names it, the FTP client does not run (the restore script
+// left in it would otherwise run again), and nothing else changes: no result
+// line, no connection or remembered-inputs file.
+GUI_TEST(unwritable_script_against_host) {
+  std::string host = InstallForHost();
+  HANDLE lock = CreateFileW(L"C:\\KV-TRANSIT\\kvtrn.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  REQUIRE(lock != INVALID_HANDLE_VALUE);
+  DeleteFileW(L"C:\\KV-TRANSIT\\kv3EV");
+  DeleteFileW(L"C:\\KV-TRANSIT\\DFT.dat");
+  App app;
+  app.PickMenu(kDown, L"ソース");
+  REQUIRE(WaitFor([&] { return app.Text(Ctl::MENUNO) == "11"; }, 2000));
+  app.SetText(Ctl::IPアドレス, host);
+  app.SetText(Ctl::ユーザー, "QSECOFR");
+  app.SetText(Ctl::パスワード, "QSECOFR");
+  app.SetText(Ctl::ライブラリー名, "E2ELIB");
+  app.SetText(Ctl::ファイル名, "QRPGSRC");
+  app.SetText(Ctl::メンバー名, "HELLO");
+  app.SetText(Ctl::pcファイル名, "C:\\kvgui\\UNWRITTEN.txt");
+  app.Click(Ctl::実行);
+  auto seen = app.WaitMessageBox(10000);
+  REQUIRE(seen.has_value());
+  app.Screenshot(L"host_unwritable_script", seen->box);
+  MessageBoxSeen box = app.TakeMessageBox();
+  CloseHandle(lock);
+  CHECK_EQ(box.title, std::string("ＫＶ－ＴＲＡＮＳＩＴ"));
+  CHECK_EQ(box.text, std::string("作業ファイル「c:\\KV-TRANSIT\\kvtrn.ini」に書き込めません。"
+                                 "ディスクの空きと書き込み禁止を確認して下さい。"));
+  CHECK(box.exclamation);
+  CHECK(!app.WaitMessageBox(300).has_value());
+  CHECK_EQ(app.Text(Ctl::LABEL99), std::string(""));
+  CHECK_EQ(app.Text(Ctl::実行), std::string("OK"));
+  CHECK(GetFileAttributesW(L"C:\\KV-TRANSIT\\kv3EV") == INVALID_FILE_ATTRIBUTES);
+  CHECK(GetFileAttributesW(L"C:\\KV-TRANSIT\\DFT.dat") == INVALID_FILE_ATTRIBUTES);
+  CHECK(GetFileAttributesW(L"C:\\kvgui\\UNWRITTEN.txt") == INVALID_FILE_ATTRIBUTES);
+}
+
+// A large upload to a host whose data connection is slowed (started with
+// KV_GUI_HOST_ARGS): LABEL99 shows the transfer's progress while it runs,
+// changing as the data moves, and the exact result line at the end.
+GUI_TEST(progress_against_slow_host) {
+  std::string host = InstallForHost();
+  // Lines of E2ELIB/CUSTOMER (a number of 5, a name of 20): 8 MB of them.
+  std::string text;
+  for (int i = 1; text.size() < 8000000; ++i) {
+    char line[40];
+    std::snprintf(line, sizeof line, "%05dCustomer %011d\r\n", i % 100000, i);
+    text += line;
+  }
+  FILE* f = _wfopen(L"C:\\kvgui\\BIG.txt", L"wb");
+  REQUIRE(f != nullptr);
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+
+  App app;
+  app.PickMenu(kUp, L"データ");
+  REQUIRE(WaitFor([&] { return app.Text(Ctl::MENUNO) == "27"; }, 2000));
+  app.SetText(Ctl::IPアドレス, host);
+  app.SetText(Ctl::ユーザー, "QSECOFR");
+  app.SetText(Ctl::パスワード, "QSECOFR");
+  app.SetText(Ctl::ライブラリー名, "E2ELIB");
+  app.SetText(Ctl::ファイル名, "CUSTOMER");
+  app.SetText(Ctl::メンバー名, "CUSTOMER");
+  app.SetText(Ctl::pcファイル名, "C:\\kvgui\\BIG.txt");
+  app.Click(Ctl::実行);
+  std::vector<std::string> progress;
+  bool shot = false;
+  REQUIRE(WaitFor(
+      [&] {
+        std::string now = app.Text(Ctl::LABEL99);
+        if (now.rfind("転送中 ", 0) == 0 && (progress.empty() || progress.back() != now)) {
+          progress.push_back(now);
+          if (!shot && progress.size() >= 2) {
+            app.Screenshot(L"host_transfer_progress");
+            shot = true;
+          }
+        }
+        return app.Text(Ctl::実行) == "ＯＫ" || app.WaitMessageBox(0).has_value();
+      },
+      60000));
+  auto box = app.WaitMessageBox(0);
+  if (box) std::printf("unexpected box: %s / %s\n", box->title.c_str(), box->text.c_str());
+  REQUIRE(!box.has_value());
+  // The upload's progress, with its total; the short gets around it may show a line too.
+  std::size_t upload = 0;
+  for (const auto& p : progress) upload += p.find(" / 7.6 MB (") != std::string::npos;
+  CHECK(upload >= 2);
+  if (upload < 2)
+    for (const auto& p : progress) std::printf("progress: %s\n", p.c_str());
+  CHECK_EQ(app.Text(Ctl::LABEL99), std::string("ファイル「顧客」送信完了しました。"));
+}

@@ -21,10 +21,17 @@ class ClientDrive : public TempDrive {
     ::setenv("FAKE_FTP_SCRIPT_COPY", (Root() + "/script-seen.txt").c_str(), 1);
     ::unsetenv("FAKE_FTP_REPLY_FILE");
     ::unsetenv("FAKE_FTP_SLEEP_MS");
+    ::unsetenv("FAKE_FTP_REPORT");
   }
   ~ClientDrive() {
     ::unsetenv("FAKE_FTP_SCRIPT_COPY");
     ::unsetenv("FAKE_FTP_REPLY_FILE");
+    ::unsetenv("FAKE_FTP_REPORT");
+  }
+  // What the stand-in reports for the next run (report lines, UTF-8 = ASCII here).
+  void SetReport(const std::string& lines) {
+    WriteBytes(Root() + "/report.txt", lines);
+    ::setenv("FAKE_FTP_REPORT", (Root() + "/report.txt").c_str(), 1);
   }
   // The install directory C:\KV-TRANSIT as a native path.
   std::string Dir() const { return DriveC() + "/KV-TRANSIT"; }

@@ -47,7 +47,7 @@ struct Fixture {
     panel.SetText(Ctl::パスワード, "PW");
   }
   std::vector<PanelEvent> Run(const Dispatch& d, RunAndWaitFn run = nullptr) {
-    if (!run) run = [](const std::string& cmd, const std::function<void()>& pump) {
+    if (!run) run = [](const std::string& cmd, const std::function<void()>& pump, const Environment&) {
       g_trace.push_back("RUN " + cmd);
       pump();
       return RunResult{true, 0};
@@ -127,7 +127,7 @@ TEST(Execute, ASecondPressDuringARunIsIgnored) {
   Pipeline* self = nullptr;
   RunContext ctx{f.panel};
   Pipeline pl(
-      [&](const std::string&, const std::function<void()>& pump) {
+      [&](const std::string&, const std::function<void()>& pump, const Environment&) {
         pump();
         return RunResult{true, 0};
       },
@@ -148,7 +148,7 @@ TEST(Execute, ClientThatCannotStartIsReportedAndTheRunEnds) {
   Fixture f;
   SelectOperation(f.panel, 12);
   f.Fill();
-  auto events = f.Run(kPassing, [](const std::string&, const std::function<void()>&) { return RunResult{false, 0}; });
+  auto events = f.Run(kPassing, [](const std::string&, const std::function<void()>&, const Environment&) { return RunResult{false, 0}; });
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].text, std::string(kCannotStartText));
   EXPECT_EQ(events[0].icon, MsgIcon::Exclamation);
@@ -194,5 +194,65 @@ TEST(Execute, RefusedLogonWithoutReplyReadsAsEmpty) {
     drive.PutFile("FTPTEXT.DAT", r.before);
     ForgetSentinelAfterRefusedLogon(RunResult{true, r.exit});
     EXPECT_EQ(drive.File("FTPTEXT.DAT"), r.after) << r.before << r.exit;
+  }
+}
+
+TEST(Execute, AWorkingFileThatCannotBeWrittenStopsTheRunBeforeTheClient) {
+  // A folder in the way makes the file unwritable, as a locked file or a full disk would.
+  for (const char* name : {"kvtrn.ini", "FTPTEXT.DAT", "kvtrn.rpt"}) {
+    Fixture f;
+    std::filesystem::create_directories(f.drive.Dir() + "/" + name);
+    SelectOperation(f.panel, 11);  // the real source download methods
+    f.Fill();
+    f.panel.SetText(Ctl::ライブラリー名, "L");
+    f.panel.SetText(Ctl::ファイル名, "F");
+    f.panel.SetText(Ctl::メンバー名, "M");
+    f.panel.SetText(Ctl::pcファイル名, "C:\\M.txt");
+    f.drive.SetReply("123456789012345678901234567890OK    ");
+    f.panel.ClearEvents();
+    Pipeline pl;
+    RunContext ctx{f.panel};
+    pl.Execute(ctx);
+    EXPECT_EQ(f.panel.Events(),
+              (std::vector<PanelEvent>{Box(std::string("作業ファイル「c:\\KV-TRANSIT\\") + name +
+                                               "」に書き込めません。ディスクの空きと書き込み禁止を確認して下さい。",
+                                           "ＫＶ－ＴＲＡＮＳＩＴ")}))
+        << name;
+    EXPECT_FALSE(std::filesystem::exists(f.drive.Root() + "/script-seen.txt")) << "the client ran for " << name;
+    EXPECT_FALSE(std::filesystem::exists(f.drive.Dir() + "/kv3EV")) << name;
+    EXPECT_FALSE(std::filesystem::exists(f.drive.Dir() + "/DFT.dat")) << name;
+    EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "") << name;
+    EXPECT_EQ(f.panel.Text(Ctl::実行), "OK") << name;
+  }
+}
+
+TEST(Execute, ProgressShowsInLabel99WhileAReportingClientRunsAndIsClearedBeforeTheReply) {
+  for (bool reporting : {true, false}) {
+    Fixture f;
+    SelectOperation(f.panel, 12);
+    f.Fill();
+    if (reporting) f.drive.SetReport("start\t1\tget\t0\t\tL/F.M\tC:\\M.txt\r\nprogress\t1\tget\t1048576\t4194304\r\n");
+    ::setenv("FAKE_FTP_SLEEP_MS", "900", 1);
+    std::vector<std::string> seen, progress;
+    f.panel.onProcessEvents = [&] {
+      if (seen.empty() || seen.back() != f.panel.Text(Ctl::LABEL99)) seen.push_back(f.panel.Text(Ctl::LABEL99));
+    };
+    Pipeline pl(RunAndWait, [](int) { return &kPassing; });
+    pl.OnProgress([&](const std::string& text) { progress.push_back(text); });
+    RunContext ctx{f.panel};
+    pl.Execute(ctx);
+    ::unsetenv("FAKE_FTP_SLEEP_MS");
+    EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "done");
+    EXPECT_EQ(f.panel.Events().size(), 1u);  // the pick's focus only
+    if (!reporting) {
+      EXPECT_EQ(seen, std::vector<std::string>{""});
+      EXPECT_TRUE(progress.empty());
+      continue;
+    }
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0], "");  // nothing for the first half second
+    EXPECT_EQ(seen[1].rfind("転送中 1.0 MB / 4.0 MB (25%) ", 0), 0u) << seen[1];
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.back(), "");  // the progress line goes when the client has ended
   }
 }

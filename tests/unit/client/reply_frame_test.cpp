@@ -126,6 +126,36 @@ TEST(CallLine, QuotingAndPrefixes) {
   EXPECT_EQ(PcPath("C:\\My Files\\a.txt"), "\"C:\\My Files\\a.txt\"");
 }
 
+TEST(ReplyTests, ASuccessWordAfterAFailedTransferIsNoSuccess) {
+  MemoryPanel p;
+  RunContext ctx{p};
+  ReportedTransfer put;
+  put.direction = TransferDirection::Put;
+  put.state = ReportedTransfer::State::Failed;
+  put.cause = FailureCause::Server;
+  put.text = "550 Member M not changed.";
+  ctx.failedTransfer = put;
+  constexpr auto m = ReplyMethod::ANSER22;
+  std::vector<ReplyTest> tests = {SuccessTest(m, "データ・アップロード"), EmptyTest(m, "T"),
+                                  WordTest(m, "NOTLIB", "ライブラリー名が間違っています確認してください。", "T")};
+  bool ok = false;
+  EXPECT_EQ(RunReplyTests(ctx, ReplyLine{k30 + "OK"}, tests, [&] { ok = true; }), 0u);
+  EXPECT_FALSE(ok);
+  EXPECT_FALSE(ctx.succeeded);
+  EXPECT_EQ(p.Events(), (std::vector<PanelEvent>{{PanelEvent::Kind::Message,
+                                                   "ホストがデータを受け付けませんでした。ホストの応答：550 Member M not changed.",
+                                                   "データ・アップロード", MsgIcon::Exclamation}}));
+  // A failure word of the host stands as it is.
+  p.ClearEvents();
+  RunReplyTests(ctx, ReplyLine{k30 + "NOTLIB"}, tests, nullptr);
+  EXPECT_EQ(p.Events().at(0).text, "ライブラリー名が間違っています確認してください。");
+  // Without a failed transfer the success line is shown and the run succeeded.
+  ctx.failedTransfer.reset();
+  RunReplyTests(ctx, ReplyLine{k30 + "OK"}, tests, [&] { ok = true; });
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(ctx.succeeded);
+}
+
 TEST(ScriptFrame, SentinelThenTheWholeScriptInCp932) {
   ClientDrive drive;
   drive.PutFile("LIBNAME.ini", "TRIAL_KVU TRIAL_KVD\r\n");
@@ -134,7 +164,8 @@ TEST(ScriptFrame, SentinelThenTheWholeScriptInCp932) {
   p.SetText(Ctl::IPアドレス, "10.0.0.1");
   p.SetText(Ctl::ユーザー, "QSECOFR");
   p.SetText(Ctl::パスワード, "ﾊﾟｽ");
-  ScriptFrame frame(p, Sentinel::Member);
+  RunContext ctx{p};
+  ScriptFrame frame(ctx, Sentinel::Member);
   EXPECT_EQ(drive.File("FTPTEXT.DAT"), "123456789012345678901234567890TIMOVR\r\n");
   EXPECT_EQ(frame.ToolLibrary(), "TRIAL_KVU");
   frame.Write({"quote TYPE C 943"}, {"get A/B.C \"C:\\x.txt\"", frame.Call(CallPrefix::Upper, "RTVMBR4", {"A"})},
@@ -144,6 +175,7 @@ TEST(ScriptFrame, SentinelThenTheWholeScriptInCp932) {
                                      "quote site namefmt 0", "get A/B.C \"C:\\x.txt\"",
                                      "quote RCMD CALL TRIAL_KVU/#RTVMBR4 PARM('A')", "quote TYPE C 943",
                                      "get QTEMP/FTPTEXT C:\\KV-TRANSIT\\FTPTEXT.DAT", "quit"}));
-  ScriptFrame save(p, Sentinel::SaveFile);
+  ScriptFrame save(ctx, Sentinel::SaveFile);
   EXPECT_EQ(drive.File("FTPTEXT.DAT"), "1234567890TIMOVR\r\n");
+  EXPECT_EQ(ctx.unwrittenFile, "");
 }
