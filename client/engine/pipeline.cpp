@@ -52,6 +52,7 @@ void Pipeline::Execute(RunContext& ctx) {
     panel.ShowMessage(std::string(kNoOperationText), std::string(kAppTitle), MsgIcon::Exclamation);
     flag = 1;
   } else {
+    ctx.code = code;
     d = dispatch_(code);
     if (!d || !d->check || !d->script || !d->reply) {
       panel.ShowMessage("この処理は、まだ使用できません。", std::string(kAppTitle), MsgIcon::Exclamation);
@@ -63,7 +64,7 @@ void Pipeline::Execute(RunContext& ctx) {
   if (flag != 0) return;
 
   panel.SetText(Ctl::実行, "実行中");
-  d->script(ctx, ArgumentOf(panel, d->scriptArg));
+  d->script(ctx);
   RunResult run = runAndWait_(paths::kFtpCommand, [&panel] { panel.ProcessEvents(); });
   if (!run.started) {
     panel.ShowMessage(std::string(kCannotStartText), std::string(kAppTitle), MsgIcon::Exclamation);
@@ -72,7 +73,7 @@ void Pipeline::Execute(RunContext& ctx) {
   }
   ForgetSentinelAfterRefusedLogon(run);
   DFT(panel);
-  d->reply(ctx, ArgumentOf(panel, d->replyArg));
+  d->reply(ctx);
   panel.SetText(Ctl::実行, "ＯＫ");
 }
 

@@ -67,7 +67,7 @@ inline Inputs With(void (*edit)(Inputs&)) {
 
 class MemberFixture {
  public:
-  explicit MemberFixture(int code) {
+  explicit MemberFixture(int code) : code(code) {
     kv::StartUp(panel, [] { return kv::HostInfo{"10.0.0.5", "pc01"}; });
     kv::SelectOperation(panel, code);
     panel.SetText(kv::Ctl::IPアドレス, "10.0.0.1");
@@ -92,28 +92,29 @@ class MemberFixture {
   std::int16_t Check(kv::CheckMethod m) {
     panel.ClearEvents();
     std::int16_t flag = 7;  // the method resets it
-    kv::RunContext ctx{panel};
+    kv::RunContext ctx{panel, {}, code};
     m(ctx, flag);
     return flag;
   }
   // Writes the script; returns kvtrn.ini's bytes.
-  std::string Script(kv::ScriptMethod m, const std::string& arg = "") {
-    kv::RunContext ctx{panel};
-    m(ctx, arg);
+  std::string Script(kv::ScriptMethod m) {
+    kv::RunContext ctx{panel, {}, code};
+    m(ctx);
     return drive.File("kvtrn.ini");
   }
   // Puts `line` into the reply file (nothing: no reply file) and runs the reply method.
-  void Answer(kv::ReplyMethodFn m, const std::optional<std::string>& line, const std::string& arg = "") {
+  void Answer(kv::ReplyMethodFn m, const std::optional<std::string>& line) {
     std::filesystem::remove(drive.Dir() + "/FTPTEXT.DAT");
     if (line) drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({*line}));
     panel.ClearEvents();
     panel.SetText(kv::Ctl::LABEL99, "");
-    kv::RunContext ctx{panel};
-    m(ctx, arg);
+    kv::RunContext ctx{panel, {}, code};
+    m(ctx);
   }
   const std::vector<kv::PanelEvent>& Events() const { return panel.Events(); }
   std::string Label() const { return panel.Text(kv::Ctl::LABEL99); }
 
+  int code;
   ClientDrive drive;
   kv::MemoryPanel panel;
 };
@@ -159,14 +160,13 @@ inline void ExpectAnswered(const MemberFixture& f, const ReplyRow& r, const std:
   EXPECT_EQ(f.drive.File(rememberedFile), remembered) << where;
 }
 
-// Runs every row of a reply table on a fresh panel for operation `code`, the
-// reply method receiving `arg`.
+// Runs every row of a reply table on a fresh panel for operation `code`.
 template <std::size_t N>
-void ExpectReplies(int code, kv::ReplyMethodFn m, const std::string& arg, const ReplyRow (&rows)[N],
+void ExpectReplies(int code, kv::ReplyMethodFn m, const ReplyRow (&rows)[N],
                    const std::string& rememberedFile, const std::string& remembered) {
   for (const auto& r : rows) {
     MemberFixture f(code);
-    f.Answer(m, r.line, arg);
+    f.Answer(m, r.line);
     ExpectAnswered(f, r, rememberedFile, remembered,
                    std::to_string(code) + " [" + r.line.value_or("<no file>") + "]");
   }

@@ -24,11 +24,12 @@ PanelEvent Focus(std::string name) { return {PanelEvent::Kind::Focus, std::move(
 
 // One operation picked and every input filled with a valid value.
 struct SavFixture {
+  int code;  // of the run, as the pipeline passes it
   ClientDrive drive;
   MemoryPanel panel;
   std::vector<std::string> listingCalls;
 
-  explicit SavFixture(int code) {
+  explicit SavFixture(int code) : code(code) {
     StartUp(panel, [] { return HostInfo{"10.0.0.5", "pc01"}; });
     SelectOperation(panel, code);
     panel.SetText(Ctl::IPアドレス, "10.0.0.1");
@@ -49,18 +50,19 @@ struct SavFixture {
                         // What the panel and the files look like when the builder is reached.
                         listingCalls.push_back("label=" + ctx.panel.Text(Ctl::LABEL99) +
                                                " dft2=" + drive.File("DFT2.dat"));
-                      }};
+                      },
+                      code};
   }
-  std::int16_t Check(void (*chk)(RunContext&, std::int16_t&)) {
+  std::int16_t Check(CheckMethod chk) {
     RunContext ctx = Context();
     std::int16_t flag = 0;
     chk(ctx, flag);
     return flag;
   }
-  void Reply(void (*anser)(RunContext&, const std::string&), const std::string* line) {
+  void Reply(ReplyMethodFn anser, const std::string* line) {
     if (line) drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({*line}));
     RunContext ctx = Context();
-    anser(ctx, "");
+    anser(ctx);
   }
   Events Execute() {
     Pipeline pl;
@@ -85,7 +87,7 @@ struct CheckRow {
   Events expected;
 };
 
-void RunCheckRows(void (*chk)(RunContext&, std::int16_t&), const std::vector<CheckRow>& rows) {
+void RunCheckRows(CheckMethod chk, const std::vector<CheckRow>& rows) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     SavFixture f(row.code);
@@ -310,18 +312,18 @@ TEST(SaveFileDownloadReply, ListingNotWantedOrNotPossible) {
     SCOPED_TRACE("ticked, no builder");
     SavFixture f(16);
     f.panel.SetValue(Ctl::リスト要, 1);
-    RunContext ctx{f.panel};
+    RunContext ctx{f.panel, {}, 16};
     f.drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({ok}));
-    ANSER16(ctx, "");
+    ANSER16(ctx);
     EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "ダウンロード完了しました。");
   }
   {
     SCOPED_TRACE("ticked, builder fails");
     SavFixture f(16);
     f.panel.SetValue(Ctl::リスト要, 1);
-    RunContext ctx{f.panel, [](RunContext&) { throw std::runtime_error("no spreadsheet"); }};
+    RunContext ctx{f.panel, [](RunContext&) { throw std::runtime_error("no spreadsheet"); }, 16};
     f.drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({ok}));
-    ANSER16(ctx, "");
+    ANSER16(ctx);
     EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "ダウンロード完了しました。");
     EXPECT_NE(f.drive.File("DFT2.dat"), "");
   }

@@ -21,10 +21,11 @@ PanelEvent Box(std::string text, std::string title) {
 PanelEvent Focus(std::string name) { return {PanelEvent::Kind::Focus, std::move(name), "", MsgIcon::None}; }
 
 struct SplFixture {
+  int code;  // of the run, as the pipeline passes it
   ClientDrive drive;
   MemoryPanel panel;
 
-  explicit SplFixture(int code) {
+  explicit SplFixture(int code) : code(code) {
     StartUp(panel, [] { return HostInfo{"10.0.0.5", "pc01"}; });
     SelectOperation(panel, code);
     panel.SetText(Ctl::IPアドレス, "10.0.0.1");
@@ -46,16 +47,16 @@ struct SplFixture {
     drive.PutFile("LIBNAME.ini", ClientDrive::Cp932Lines({"TOOLLIB"}));
     panel.ClearEvents();
   }
-  std::int16_t Check(void (*chk)(RunContext&, std::int16_t&)) {
-    RunContext ctx{panel};
+  std::int16_t Check(CheckMethod chk) {
+    RunContext ctx{panel, {}, code};
     std::int16_t flag = 0;
     chk(ctx, flag);
     return flag;
   }
-  void Reply(void (*anser)(RunContext&, const std::string&), const std::optional<std::string>& line) {
+  void Reply(ReplyMethodFn anser, const std::optional<std::string>& line) {
     if (line) drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({*line}));
-    RunContext ctx{panel};
-    anser(ctx, "");
+    RunContext ctx{panel, {}, code};
+    anser(ctx);
   }
   Events Execute() {
     Pipeline pl;
@@ -75,7 +76,7 @@ struct CheckRow {
   Events expected;
 };
 
-void RunCheckRows(void (*chk)(RunContext&, std::int16_t&), const std::vector<CheckRow>& rows) {
+void RunCheckRows(CheckMethod chk, const std::vector<CheckRow>& rows) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     SplFixture f(row.code);
