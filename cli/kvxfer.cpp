@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "client/window/operations.h"
 #include "client/engine/pipeline.h"
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/window/operations.h"
 #include "common/vbstr.h"
 #include "common/winpath.h"
 
@@ -48,8 +48,6 @@ bool Offered(const Operation& op, Ctl c) {
     if (s.ctl == c) return true;
   return false;
 }
-
-const char* IconName(MsgIcon icon) { return icon == MsgIcon::Exclamation ? "exclamation" : "none"; }
 
 struct Assignment {
   Ctl ctl;
@@ -129,12 +127,8 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
   bool sawMessage = false;
   for (const auto& e : panel.Events()) {
-    if (e.kind == PanelEvent::Kind::Message) {
-      sawMessage = true;
-      out << "message\t" << e.title << '\t' << e.text << '\t' << IconName(e.icon) << '\n';
-    } else {
-      out << "focus\t" << e.text << '\n';
-    }
+    sawMessage = sawMessage || e.kind == PanelEvent::Kind::Message;
+    out << e << '\n';
   }
   std::string result = panel.Text(Ctl::LABEL99);
   if (!result.empty()) out << "label99\t" << result << '\n';

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "client/engine/methods.h"
-#include "client/engine/operations.h"
-#include "client/engine/paths.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/window/operations.h"
+#include "client/workfiles/paths.h"
 #include "common/winpath.h"
 #include "fuzz/fuzz_support.h"
 
@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kv::INIT(panel);
     kv::SelectOperation(panel, op.code);
     panel.ClearEvents();
-    kv::RunContext ctx{panel};
-    d->reply(ctx, kv::ArgumentOf(panel, d->replyArg));
+    kv::RunContext ctx{panel, {}, op.code};
+    d->reply(ctx);
     const bool completed = !panel.Text(kv::Ctl::LABEL99).empty();
     bool boxed = false;
     for (const auto& e : panel.Events()) boxed |= e.kind == kv::PanelEvent::Kind::Message;

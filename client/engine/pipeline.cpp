@@ -1,9 +1,9 @@
 #include "client/engine/pipeline.h"
 
 #include "client/engine/field_check.h"
-#include "client/workfiles/paths.h"
 #include "client/engine/script.h"
 #include "client/panel/panel_text.h"
+#include "client/workfiles/paths.h"
 #include "client/workfiles/remembered_inputs.h"
 #include "common/textfile.h"
 

@@ -6,8 +6,9 @@
 
 #include "client/engine/pipeline.h"
 #include "client/engine/savefile_family.h"
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "tests/unit/client/check_table.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;
@@ -53,12 +54,6 @@ struct SavFixture {
                       },
                       code};
   }
-  std::int16_t Check(CheckMethod chk) {
-    RunContext ctx = Context();
-    std::int16_t flag = 0;
-    chk(ctx, flag);
-    return flag;
-  }
   void Reply(ReplyMethodFn anser, const std::string* line) {
     if (line) drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({*line}));
     RunContext ctx = Context();
@@ -80,24 +75,6 @@ const std::string kTen = "1234567890";
 
 // ---- validation -------------------------------------------------------------
 
-struct CheckRow {
-  const char* name;
-  int code;
-  std::vector<std::pair<Ctl, std::string>> set;
-  Events expected;
-};
-
-void RunCheckRows(CheckMethod chk, const std::vector<CheckRow>& rows) {
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    SavFixture f(row.code);
-    for (const auto& [ctl, text] : row.set) f.panel.SetText(ctl, text);
-    std::int16_t flag = f.Check(chk);
-    EXPECT_EQ(f.panel.Events(), row.expected);
-    EXPECT_EQ(flag, row.expected.empty() ? 0 : 1);
-  }
-}
-
 TEST(SaveFileCheck, Download) {
   const Events obj = {Box("オブジェクト名を入力してください。", "オブジェクト"), Focus("ファイル名")};
   const Events lib = {Box("ライブラリー名を入力してください。", "ライブラリー"), Focus("ライブラリー名")};
@@ -109,7 +86,7 @@ TEST(SaveFileCheck, Download) {
     for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
     return all;
   };
-  RunCheckRows(CHK16, {
+  kvtest::ExpectTypedRows<SavFixture>(CHK16, {
       {"16 valid", 16, {}, {}},
       {"16 names and type all fail, path not checked", 16,
        {{Ctl::ファイル名, ""}, {Ctl::ライブラリー名, ""}, {Ctl::タイプ, ""}, {Ctl::pcファイル名, "bare"}},
@@ -138,7 +115,7 @@ TEST(SaveFileCheck, Upload) {
   Events allNames = obj;
   allNames.insert(allNames.end(), lib.begin(), lib.end());
   allNames.insert(allNames.end(), rst.begin(), rst.end());
-  RunCheckRows(CHK25, {
+  kvtest::ExpectTypedRows<SavFixture>(CHK25, {
       {"25 valid", 25, {}, {}},
       {"24 valid without object name", 24, {{Ctl::ファイル名, ""}}, {}},
       {"25 names all fail, file not checked", 25,
