@@ -66,6 +66,10 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines) 
   return ok;
 }
 
+bool CopyWholeFile(const std::string& from, const std::string& to) {
+  return native::CopyReplacing(MapPath(from), MapPath(to));
+}
+
 bool MakeDirectory(const std::string& path) {
 #ifndef _WIN32
   // Drive C: always exists on Windows; here its folder is made on first use.

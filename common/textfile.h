@@ -32,6 +32,9 @@ class LineReader {
 // leaves the old file as it was. False when the file could not be written.
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines);
 
+// Copies a whole file over `to`; false when it could not (an existing `to` then stays).
+bool CopyWholeFile(const std::string& from, const std::string& to);
+
 // Creates one directory; true when it exists afterwards.
 bool MakeDirectory(const std::string& path);
 // True when the path names an existing file or directory (attributes readable).

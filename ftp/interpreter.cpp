@@ -9,6 +9,26 @@
 #include "ftp/script.h"
 
 namespace kv::ftp {
+namespace {
+
+// The script line as the output shows it: the password of `user NAME PASSWORD`
+// and of `quote PASS ...` (or `literal`) is shown as "****".
+std::string ShownLine(const std::string& line, const CommandSpec* command, const std::vector<std::string>& words) {
+  if (!command || words.size() < 3) return line;
+  std::string_view name = command->name;
+  bool pass = words[1].size() == 4 && (words[1][0] | 0x20) == 'p' && (words[1][1] | 0x20) == 'a' &&
+              (words[1][2] | 0x20) == 's' && (words[1][3] | 0x20) == 's';
+  if (name != "user" && !((name == "quote" || name == "literal") && pass)) return line;
+  // Everything after the second word goes.
+  std::size_t end = 0;
+  for (int w = 0; w < 2 && end != std::string::npos; ++w) {
+    end = line.find_first_not_of(" \t", end);
+    if (end != std::string::npos) end = line.find_first_of(" \t", end);
+  }
+  return line.substr(0, end == std::string::npos ? 0 : end) + " ****";
+}
+
+}  // namespace
 
 Interpreter::Interpreter(Session& session, std::vector<std::string> lines)
     : session_(session), lines_(std::move(lines)), startDir_(CurrentLocalDir()) {}
@@ -61,9 +81,9 @@ int Interpreter::RunLine(const std::string& line) {
   std::vector<std::string> words = SplitWords(line);
   if (words.empty()) return exitcode::kOk;  // a blank line in command position
   Console& out = session_.Out();
-  out.Echo(line);
   bool ambiguous = false;
   const CommandSpec* info = FindCommand(words[0], ambiguous);
+  out.Echo(ShownLine(line, info, words));
   if (!info) {
     out.Message(ambiguous ? "Ambiguous command." : "Invalid command.");
     return exitcode::kCommandFailed;

@@ -60,6 +60,8 @@ class Socket {
   bool IsIpv6() const;
 
   void SetKeepAlive();
+  // Sends each command at once instead of holding it back for an acknowledgement.
+  void SetNoDelay();
   // Ends the sending direction: with TLS, close_notify first (waiting at most
   // `timeoutMs` for it to leave), then the TCP half-close.
   void ShutdownSend(int timeoutMs = 10000);

@@ -19,6 +19,7 @@ int Session::Open(const std::string& host, int port) {
     return exitcode::kConnectFailed;
   }
   control_.Sock().SetKeepAlive();
+  control_.Sock().SetNoDelay();
   host_ = host;
   console_.MessageWith("Connected to ", host, ".");
   protectData_ = false;

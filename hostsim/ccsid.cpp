@@ -54,6 +54,67 @@ int RelatedEbcdic(int pcCcsid, int japaneseDefault) {
   }
 }
 
+namespace {
+
+// Well-formed UTF-8 (no overlong forms, surrogates or values beyond U+10FFFF);
+// `beyondAscii` tells whether it holds more than ASCII, `wide` whether it holds
+// characters of three or four bytes.
+bool IsUtf8(std::string_view s, bool& beyondAscii, bool& wide) {
+  beyondAscii = wide = false;
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    beyondAscii = true;
+    std::size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    const unsigned char c1 = static_cast<unsigned char>(s[i + 1]);
+    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) || (c == 0xF4 && c1 > 0x8F))
+      return false;
+    for (std::size_t k = 1; k < n; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    wide = wide || n > 2;
+    i += n;
+  }
+  return true;
+}
+
+// Whether every byte sequence of `s` in `from` is a character of `to`.
+bool Converts(std::string_view s, int from, int to) {
+  iconv_t cd = iconv_open(IconvName(to).c_str(), IconvName(from).c_str());
+  if (cd == kBad) return true;
+  char* src = const_cast<char*>(s.data());
+  std::size_t left = s.size();
+  char buf[4096];
+  bool ok = true;
+  while (left > 0) {
+    char* dst = buf;
+    std::size_t room = sizeof buf;
+    if (iconv(cd, &src, &left, &dst, &room) == static_cast<std::size_t>(-1) && errno != E2BIG) {
+      ok = false;
+      break;
+    }
+  }
+  iconv_close(cd);
+  return ok;
+}
+
+}  // namespace
+
+int UploadCcsid(std::string_view data, int transferCcsid, std::size_t& markLength) {
+  markLength = 0;
+  if (IsEbcdic(transferCcsid) || transferCcsid == 1208) return transferCcsid;
+  if (data.starts_with("\xEF\xBB\xBF")) {
+    markLength = 3;
+    return 1208;
+  }
+  bool beyondAscii = false, wide = false;
+  if (IsUtf8(data, beyondAscii, wide) && beyondAscii && (wide || !Converts(data, transferCcsid, 1208))) return 1208;
+  return transferCcsid;
+}
+
 Converter::Converter(int fromCcsid, int toCcsid) : from_(fromCcsid), to_(toCcsid) {
   std::string f = IconvName(fromCcsid), t = IconvName(toCcsid);
   fast_ = (f.empty() || t.empty()) ? kBad : iconv_open(t.c_str(), f.c_str());

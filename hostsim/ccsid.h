@@ -43,6 +43,16 @@ class Converter {
 std::string FromUtf8(std::string_view utf8, int ccsid);
 std::string ToUtf8(std::string_view bytes, int ccsid);
 
+// The CCSID the bytes of a text upload are read in: the transfer CCSID, or
+// UTF-8 (1208) when the transfer CCSID is a PC code page and the data says it
+// is UTF-8: it starts with the UTF-8 byte-order mark (`markLength` is then 3:
+// the mark is no data), or it is well-formed UTF-8 with characters beyond
+// ASCII and either is not well-formed in the transfer CCSID or holds
+// characters of three or more UTF-8 bytes (kana and kanji; Japanese UTF-8 text
+// is often well-formed Shift-JIS too, as mojibake, while Shift-JIS text read
+// as UTF-8 gives at most a few two-byte characters).
+int UploadCcsid(std::string_view data, int transferCcsid, std::size_t& markLength);
+
 // EBCDIC helpers. Blank is 0x40 in every EBCDIC CCSID; SO/SI bracket DBCS runs.
 constexpr char kEbcdicBlank = 0x40;
 constexpr char kShiftOut = 0x0E;

@@ -1,6 +1,7 @@
 #include "hostsim/commands.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "hostsim/ccsid.h"
 #include "hostsim/cl.h"
@@ -31,6 +32,24 @@ std::vector<std::string> LibrarySearch(Job& job) {
   std::vector<std::string> l{"QSYS", job.curlib, "QTEMP"};
   for (const auto& u : job.userLibl) l.push_back(u);
   return l;
+}
+
+// TOOLNOREPLY leaves QTEMP/FTPTEXT as it was before the call (the program
+// wrote nothing); TOOLSHORTREPLY cuts the reply record to its first bytes.
+void SpoilReply(Job& job, const std::optional<Object>& before) {
+  if (job.faults->On(Fault::kToolNoReply)) {
+    job.qtemp.objects.erase({"FTPTEXT", "*FILE"});
+    if (before) job.qtemp.Put(*before);
+    return;
+  }
+  if (!job.faults->On(Fault::kToolShortReply)) return;
+  Object* o = job.qtemp.FindFile("FTPTEXT");
+  PhysicalFile* f = o ? o->file() : nullptr;
+  if (!f || f->members.empty() || !f->members[0].data) return;
+  auto keep = static_cast<std::size_t>(job.faults->Number(Fault::kToolShortReply, 8));
+  std::string rec = f->members[0].data->substr(0, std::min<std::size_t>(keep, static_cast<std::size_t>(f->rcdlen)));
+  if (!rec.empty()) f->rcdlen = static_cast<int>(rec.size());
+  f->members[0].data = std::make_shared<const std::string>(std::move(rec));
 }
 
 CmdResult CrtSavf(Host& host, Job& job, const ClArgs& a) {
@@ -191,7 +210,12 @@ CmdResult Call(Host& host, Job& job, const ClArgs& a) {
   }
   if (static_cast<int>(ctx.parms.size()) != r->parms)
     return Fail("CPD0172", "Parameters passed on CALL do not match those required.");
-  return r->run(ctx);
+  if (!job.faults) return r->run(ctx);
+  std::optional<Object> before;
+  if (Object* o = job.qtemp.FindFile("FTPTEXT")) before = *o;
+  CmdResult result = r->run(ctx);
+  SpoilReply(job, before);
+  return result;
 }
 
 CmdResult ClrSavf(Host& host, Job& job, const ClArgs& a) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "hostsim/faults.h"
 #include "hostsim/store.h"
 
 namespace hostsim {
@@ -19,6 +20,7 @@ struct Job {
   std::vector<std::string> userLibl{"QGPL"};   // user part of the library list, QTEMP before it
   std::vector<std::string> log;                // job log: commands and messages
   std::string logLevel = "4 0 *NOLIST";
+  const SessionFaults* faults = nullptr;       // the session's fault switches
 };
 
 struct CmdMessage {

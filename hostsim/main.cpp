@@ -25,7 +25,8 @@ const char kUsage[] =
     "options: --system-name NAME  --completion-code 226|250  --epsv-delimiter C\n"
     "         --upper-replies  --idle-timeout SECONDS  --japanese-ccsid N  --ascii-ccsid N\n"
     "         --tls=off|optional|required|implicit  --tls-cert=FILE --tls-key=FILE  --tls-reuse\n"
-    "         (without --tls-cert a self-signed certificate is made; its fingerprint is printed first)\n";
+    "         (without --tls-cert a self-signed certificate is made; its fingerprint is printed first)\n"
+    "         --allow-remote  --log FILE  --fault NAME[=VALUE][@SESSION] (repeatable)\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -81,7 +82,7 @@ int MkSavf(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "mksavf") return MkSavf(argc, argv);
   hostsim::ServerOptions opt;
-  std::string listen, seed, state;
+  std::string listen, seed, state, logPath;
   int jccsid = 5035, accsid = 819;
   std::string tlsCert, tlsKey;
   for (int i = 1; i < argc; ++i) {
@@ -108,6 +109,17 @@ int main(int argc, char** argv) {
     else if (a.rfind("--tls-cert=", 0) == 0) tlsCert = a.substr(11);
     else if (a.rfind("--tls-key=", 0) == 0) tlsKey = a.substr(10);
     else if (a == "--tls-reuse") opt.requireTlsReuse = true;
+    else if (a == "--allow-remote") opt.allowRemote = true;
+    else if (a == "--log") logPath = next();
+    else if (a == "--fault") {
+      hostsim::FaultSwitch f;
+      std::string why;
+      if (!hostsim::ParseFault(next(), f, why)) {
+        std::fprintf(stderr, "hostsim: %s\n", why.c_str());
+        return Usage();
+      }
+      opt.faults.push_back(f);
+    }
     else if (a == "--help" || a == "-h") { std::fputs(kUsage, stdout); return 0; }
     else return Usage();
   }
@@ -195,6 +207,23 @@ int main(int argc, char** argv) {
     if (dirty && !hostsim::SaveState(host, state, e)) std::fprintf(stderr, "hostsim: %s\n", e.c_str());
   };
   server.onSessionEnd = save;
+  std::FILE* logFile = nullptr;
+  std::mutex logMu;
+  if (!logPath.empty()) {
+    logFile = std::fopen(logPath.c_str(), "a");
+    if (!logFile) {
+      std::fprintf(stderr, "hostsim: cannot write %s\n", logPath.c_str());
+      if (tempBlobs) std::filesystem::remove_all(blobDir);
+      return 1;
+    }
+    server.log = [&](const std::string& line) {
+      std::string text = line;
+      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+      std::lock_guard lock(logMu);
+      std::fprintf(logFile, "%s\n", text.c_str());
+      std::fflush(logFile);
+    };
+  }
   std::printf("listening %s\n", bound.c_str());
   std::fflush(stdout);
 

@@ -219,6 +219,15 @@ bool Statement(Ctx& c, const std::string& line) {
     c.out->users.push_back({a->Text("NAME"), a->Text("PASSWORD"), a->Text("TEXT"), 0, a->Text("STATUS") == "*DISABLED"});
     return true;
   }
+  if (v == "FAULT") {
+    auto a = bind({"SWITCH"});
+    if (!a) return false;
+    FaultSwitch f;
+    std::string why;
+    if (!ParseFault(a->Text("SWITCH"), f, why)) return c.Fail(why);
+    c.out->faults.push_back(f);
+    return true;
+  }
   if (v == "MSG") {
     auto a = bind({"ID", "FROM", "TEXT", "SENT"});
     if (!a) return false;

@@ -15,6 +15,7 @@ struct SeedData {
   std::vector<UserProfile> users;
   std::deque<Library> libraries;
   std::vector<Message> messages;
+  std::vector<FaultSwitch> faults;
 };
 
 // Parses seed text. `blobs` resolves BLOB('name') references of save files (may be

@@ -16,17 +16,43 @@
 #include <ctime>
 #include <memory>
 #include <thread>
+#include <chrono>
 
 #include "common/cp932.h"
 #include "hostsim/ccsid.h"
 #include "hostsim/cl.h"
 #include "hostsim/commands.h"
+#include "hostsim/faults.h"
 #include "hostsim/savf.h"
 
 namespace hostsim {
 namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
+
+// Keeps a data connection at or below a byte rate (0: no limit), by moving the
+// data in small pieces and sleeping between them.
+class Throttle {
+ public:
+  explicit Throttle(std::int64_t bytesPerSecond) : rate_(bytesPerSecond), start_(std::chrono::steady_clock::now()) {}
+  // How much to move next of `want` bytes.
+  std::size_t Piece(std::size_t want) const {
+    if (rate_ <= 0) return want;
+    return std::min<std::size_t>(want, static_cast<std::size_t>(std::max<std::int64_t>(1, rate_ / 10)));
+  }
+  // Sleeps until `n` more bytes are within the rate.
+  void Moved(std::size_t n) {
+    if (rate_ <= 0) return;
+    moved_ += n;
+    auto due = start_ + std::chrono::microseconds(moved_ * 1000000 / static_cast<std::uint64_t>(rate_));
+    std::this_thread::sleep_until(due);
+  }
+
+ private:
+  std::int64_t rate_;
+  std::chrono::steady_clock::time_point start_;
+  std::uint64_t moved_ = 0;
+};
 
 // What a file name of RETR, STOR or LIST designates.
 struct Target {
@@ -39,7 +65,15 @@ class UploadLines;
 
 class Session {
  public:
-  Session(Server& s, int fd) : srv_(s), host_(s.host()), opt_(s.options()), fd_(fd), ctrl_(fd) {}
+  Session(Server& s, int fd, std::uint64_t number)
+      : srv_(s), host_(s.host()), opt_(s.options()), fd_(fd), ctrl_(fd), number_(number) {
+    std::vector<FaultSwitch> all = opt_.faults;
+    {
+      std::lock_guard lock(host_.mu);
+      all.insert(all.end(), host_.faults.begin(), host_.faults.end());
+    }
+    faults_ = FaultsOfSession(all, number);
+  }
   ~Session() {
     CloseData();
     ctrl_.Shutdown();
@@ -55,11 +89,33 @@ class Session {
       std::string t = opt_.upperReplies ? Upper(lines[i]) : lines[i];
       out += std::to_string(code) + (i + 1 < lines.size() ? "-" : " ") + t + "\r\n";
     }
+    Send(out);
+  }
+  void Send(const std::string& out) {
+    if (faults_.On(Fault::kSlowReply))
+      std::this_thread::sleep_for(std::chrono::milliseconds(faults_.Number(Fault::kSlowReply, 0)));
+    for (std::size_t b = 0, e; b < out.size(); b = e + 2) {
+      e = out.find("\r\n", b);
+      if (e == std::string::npos) e = out.size();
+      Log(out.substr(b, e - b));
+    }
     if (!ctrl_.Send(out.data(), out.size())) alive_ = false;
+  }
+  // One line of the session log for each subcommand and each reply.
+  void Log(const std::string& text) {
+    if (srv_.log) srv_.log("session " + std::to_string(number_) + " " + text);
   }
 
   bool ReadLine(std::string& line);
   void Dispatch(const std::string& verb, const std::string& arg);
+  bool BadReplyDue(const std::string& verb);
+  // DROPAFTER150: the control connection ends under the client.
+  bool DropControl();
+  // DATASTALL: holds the open data connection without moving a byte until the
+  // client gives up on it (closes it, or sends on or closes the control).
+  void Stall(std::unique_ptr<Stream>& data, bool sending);
+  // Sends `n` bytes of a RETR's data within the rate and the halfway budget.
+  bool Push(Stream& data, const char* p, std::size_t n, Throttle& rate);
 
   // Data connections.
   void CloseData() {
@@ -87,14 +143,20 @@ class Session {
 
   // RETR in steps.
   bool TakeSnapshot(Target& t, Snapshot& s);
-  bool SendSaveFile(Stream& data, const Blob* blob);
-  bool SendBytes(Stream& data, const std::string& bytes);
-  bool SendRecords(Stream& data, const Snapshot& s, Converter& conv);
+  bool SendSaveFile(Stream& data, const Blob* blob, Throttle& rate);
+  bool SendBytes(Stream& data, const std::string& bytes, Throttle& rate);
+  bool SendRecords(Stream& data, const Snapshot& s, Converter& conv, Throttle& rate);
+  template <class Emit>
+  bool ForEachTextLine(const Snapshot& s, Converter& conv, Emit&& emit);
+  std::uint64_t RetrSize(const Snapshot& s, Converter* conv);
 
   // STOR in steps.
   bool CheckStoreTarget(const Target& t, bool& toSavf);
-  bool ReceiveAll(std::unique_ptr<Stream> data, std::string& bytes);
-  bool ReceiveToFile(std::unique_ptr<Stream> data, const std::string& path);
+  enum class Received { kOk, kBroken, kDiskFull };
+  template <class Take>
+  Received Receive(Stream& data, Take&& take);
+  Received ReceiveAll(std::unique_ptr<Stream> data, std::string& bytes);
+  Received ReceiveToFile(std::unique_ptr<Stream> data, const std::string& path);
   void StoreSaveFile(const Target& t, std::unique_ptr<Stream> data);
   void StoreMember(const Target& t, std::string data);
   int StoreCcsid(const PhysicalFile* f) const;
@@ -144,6 +206,11 @@ class Session {
   bool protectData_ = false;  // PROT P (or AUTH SSL/TLS-P, or the implicit port): data over TLS
   bool alive_ = true;
   bool quit_ = false;
+  std::uint64_t number_;        // 1-based number of the control connection
+  SessionFaults faults_;
+  bool badReplyArmed_ = false;  // BADREPLY: the next subcommand gets the malformed line
+  bool dataCut_ = false;        // a RETR's data stopped halfway on purpose
+  std::int64_t sendBudget_ = -1;  // bytes a RETR may still send (-1: all)
   std::string buf_;
   std::string user_;
   bool loggedOn_ = false;
@@ -217,6 +284,7 @@ void Session::Run() {
     if (!ctrl_.Accept(*opt_.tlsServer, opt_.dataTimeoutSeconds, err)) return;
     pbszSet_ = protectData_ = true;
   }
+  if (faults_.On(Fault::kGreet421)) return Reply(421, "Service not available, closing control connection.");
   Lines(220, {"QTCP at " + opt_.systemName + ".", "Connection will close if idle more than 5 minutes."});
   std::string line;
   while (alive_ && !quit_ && ReadLine(line)) {
@@ -228,8 +296,25 @@ void Session::Run() {
     std::string verb = Upper(line.substr(0, sp));
     std::string arg = sp == std::string::npos ? "" : line.substr(sp + 1);
     while (!verb.empty() && verb.back() == ' ') verb.pop_back();
+    // The log never holds a password.
+    Log("< " + (verb == "PASS" ? std::string("PASS ****") : line));
+    if (BadReplyDue(verb)) {
+      Send("2X0 reply line without a reply code\r\n");
+      continue;
+    }
     Dispatch(verb, arg);
   }
+}
+
+// BADREPLY: the first subcommand after the logon, or the first one named by
+// the switch's value, gets a malformed reply line instead of its work.
+bool Session::BadReplyDue(const std::string& verb) {
+  if (!faults_.On(Fault::kBadReply)) return false;
+  const std::string& named = faults_.Text(Fault::kBadReply);
+  bool due = named.empty() ? badReplyArmed_ : verb == named;
+  if (due) faults_.Clear(Fault::kBadReply);
+  badReplyArmed_ = false;
+  return due;
 }
 
 // The subcommands the server knows. A row without a handler is recognised (it
@@ -429,6 +514,8 @@ void Session::Pass(const std::string& arg) {
   }
   if (!ok) return Reply(530, "Log on attempt by user " + user_ + " rejected.");
   loggedOn_ = true;
+  job_->faults = &faults_;
+  badReplyArmed_ = true;
   Reply(230, user_ + " logged on.");
 }
 
@@ -638,6 +725,10 @@ void Session::Site(const std::string& argIn) {
 
 void Session::OpenPassive(bool extended) {
   CloseData();
+  // PASVBADIP: EPSV, which names no address, is refused so that the client
+  // falls back to PASV and meets the wrong address.
+  bool badIp = faults_.On(Fault::kPasvBadIp);
+  if (extended && badIp) return Reply(502, "Subcommand EPSV not supported by this server.");
   sockaddr_in local{};
   socklen_t len = sizeof local;
   ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &len);
@@ -655,6 +746,7 @@ void Session::OpenPassive(bool extended) {
     char d = opt_.epsvDelimiter;
     return Reply(229, std::string("Entering Extended Passive Mode (") + d + d + d + std::to_string(port) + d + ").");
   }
+  if (badIp) ::inet_pton(AF_INET, "10.255.255.1", &local.sin_addr);
   unsigned char* ip = reinterpret_cast<unsigned char*>(&local.sin_addr);
   char buf[64];
   std::snprintf(buf, sizeof buf, "(%u,%u,%u,%u,%u,%u).", ip[0], ip[1], ip[2], ip[3], port >> 8, port & 255);
@@ -793,26 +885,84 @@ void Session::Retr(const std::string& arg) {
   }
   Reply(150, s.savf ? "Retrieving file " + t.file + " in library " + t.lib + "."
                     : "Retrieving member " + t.mbr + " in file " + t.file + " in library " + t.lib + ".");
+  if (DropControl()) return;
   auto data = DataStream();
   if (!data) return;
-  bool ok = s.savf ? SendSaveFile(*data, s.blob.get()) : type_ == 'I' ? SendBytes(*data, *s.data) : SendRecords(*data, s, *conv);
+  if (faults_.On(Fault::kDataStall)) return Stall(data, true);
+  bool half = faults_.On(Fault::kDataHalf426) || faults_.On(Fault::kDataHalf226);
+  sendBudget_ = half ? static_cast<std::int64_t>(RetrSize(s, conv.get()) / 2) : -1;
+  dataCut_ = false;
+  Throttle rate(faults_.Number(Fault::kDataRate, 0));
+  bool ok = s.savf ? SendSaveFile(*data, s.blob.get(), rate)
+                   : type_ == 'I' ? SendBytes(*data, *s.data, rate) : SendRecords(*data, s, *conv, rate);
   EndData(data);
-  if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally.");
+  if (half && faults_.On(Fault::kDataHalf226)) return Reply(opt_.completionCode, "File transfer completed successfully.");
+  if (!ok || half) return Reply(426, "Data connection closed; transfer ended abnormally.");
   Reply(opt_.completionCode, "File transfer completed successfully.");
 }
 
-bool Session::SendSaveFile(Stream& data, const Blob* blob) {
+// The number of bytes a RETR sends.
+std::uint64_t Session::RetrSize(const Snapshot& s, Converter* conv) {
+  if (s.savf) return s.blob ? s.blob->size : 0;
+  if (!conv) return s.data->size();
+  std::uint64_t total = 0;
+  ForEachTextLine(s, *conv, [&](const std::string& out) {
+    total += out.size();
+    return true;
+  });
+  return total;
+}
+
+bool Session::Push(Stream& data, const char* p, std::size_t n, Throttle& rate) {
+  if (sendBudget_ >= 0 && n > static_cast<std::uint64_t>(sendBudget_)) {
+    n = static_cast<std::size_t>(sendBudget_);
+    dataCut_ = true;
+  }
+  while (n > 0) {
+    std::size_t k = rate.Piece(n);
+    if (!data.Send(p, k)) return false;
+    rate.Moved(k);
+    if (sendBudget_ >= 0) sendBudget_ -= static_cast<std::int64_t>(k);
+    p += k;
+    n -= k;
+  }
+  return !dataCut_;
+}
+
+bool Session::DropControl() {
+  if (!faults_.On(Fault::kDropAfter150)) return false;
+  CloseData();
+  ::shutdown(fd_, SHUT_RDWR);
+  alive_ = false;
+  return true;
+}
+
+void Session::Stall(std::unique_ptr<Stream>& data, bool sending) {
+  // A RETR's client closes the data connection when it gives up; a STOR's
+  // client sends on it, so there only a reset counts.
+  pollfd p[2] = {{fd_, POLLIN, 0}, {data->fd(), static_cast<short>(sending ? POLLIN : 0), 0}};
+  while (::poll(p, 2, opt_.idleSeconds * 1000) < 0 && errno == EINTR) {
+  }
+  data.reset();
+  Reply(426, sending ? "Data connection closed; transfer ended abnormally."
+                     : "Data connection closed; transfer ended abnormally. Member not changed.");
+}
+
+bool Session::SendSaveFile(Stream& data, const Blob* blob, Throttle& rate) {
   if (!blob) return true;   // an empty save file sends nothing
   int in = ::open(blob->path.c_str(), O_RDONLY | O_CLOEXEC);
   bool ok = in >= 0;
   off_t off = 0;
-  std::vector<char> buf(data.Encrypted() ? kChunk : 0);
+  // Through TLS, at a limited rate or cut halfway, the file passes through a
+  // buffer; otherwise straight from the file to the socket.
+  bool plain = !data.Encrypted() && sendBudget_ < 0 && rate.Piece(kChunk) == kChunk;
+  std::vector<char> buf(plain ? 0 : kChunk);
   while (ok && static_cast<std::uint64_t>(off) < blob->size) {
     std::uint64_t left = blob->size - static_cast<std::uint64_t>(off);
-    if (data.Encrypted()) {  // the file passes through TLS, not straight to the socket
-      ssize_t n = ::pread(in, buf.data(), std::min<std::uint64_t>(left, buf.size()), off);
+    if (!plain) {
+      ssize_t n = ::pread(in, buf.data(), std::min<std::uint64_t>(left, kChunk), off);
       if (n < 0 && errno == EINTR) continue;
-      ok = n > 0 && data.Send(buf.data(), static_cast<std::size_t>(n));
+      ok = n > 0 && Push(data, buf.data(), static_cast<std::size_t>(n), rate);
       off += n > 0 ? n : 0;
       continue;
     }
@@ -824,34 +974,38 @@ bool Session::SendSaveFile(Stream& data, const Blob* blob) {
   return ok;
 }
 
-bool Session::SendBytes(Stream& data, const std::string& d) {
+bool Session::SendBytes(Stream& data, const std::string& d, Throttle& rate) {
   bool ok = true;
   for (std::size_t off = 0; ok && off < d.size(); off += kChunk)
-    ok = data.Send(d.data() + off, std::min(kChunk, d.size() - off));
+    ok = Push(data, d.data() + off, std::min(kChunk, d.size() - off), rate);
   return ok;
 }
 
 // One line per record, converted, trailing blanks cut unless SITE TRIM 0; a
-// source record's sequence number and date are not sent.
-bool Session::SendRecords(Stream& data, const Snapshot& s, Converter& conv) {
+// source record's sequence number and date are not sent. `emit` takes the
+// lines a piece at a time and returns false to stop.
+template <class Emit>
+bool Session::ForEachTextLine(const Snapshot& s, Converter& conv, Emit&& emit) {
   const std::string& d = *s.data;
   std::string out;
   out.reserve(kChunk + 4096);
   std::size_t skip = s.source ? 12 : 0;
   std::size_t rl = static_cast<std::size_t>(s.rcdlen);
-  bool ok = true;
-  for (std::size_t off = 0; ok && off + rl <= d.size(); off += rl) {
+  for (std::size_t off = 0; off + rl <= d.size(); off += rl) {
     std::string_view rec(d.data() + off + skip, rl - skip);
     if (trim_) rec = rec.substr(0, TrimmedLength(rec));
     conv.Convert(rec, out);
     out += "\r\n";
     if (out.size() >= kChunk) {
-      ok = data.Send(out.data(), out.size());
+      if (!emit(out)) return false;
       out.clear();
     }
   }
-  if (ok && !out.empty()) ok = data.Send(out.data(), out.size());
-  return ok;
+  return out.empty() || emit(out);
+}
+
+bool Session::SendRecords(Stream& data, const Snapshot& s, Converter& conv, Throttle& rate) {
+  return ForEachTextLine(s, conv, [&](const std::string& out) { return Push(data, out.data(), out.size(), rate); });
 }
 
 // STOR: checks the target, receives everything, and only then replaces the save
@@ -864,13 +1018,16 @@ void Session::Stor(const std::string& arg) {
   if (!t.mbrGiven) t.mbr = t.file;
   if (toSavf && type_ != 'I') return Reply(550, "Save file " + t.file + " in library " + t.lib + " must be transferred in binary (TYPE I).");
   Reply(150, "Sending file to member " + t.mbr + " in file " + t.file + " in library " + t.lib + ".");
+  if (DropControl()) return;
   auto stream = DataStream();
   if (!stream) return;
+  if (faults_.On(Fault::kDataStall)) return Stall(stream, false);
   if (toSavf) return StoreSaveFile(t, std::move(stream));
   std::string data;
-  bool ok = ReceiveAll(std::move(stream), data);
-  if (ok && ControlGone()) ok = false;
-  if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Member not changed.");
+  Received r = ReceiveAll(std::move(stream), data);
+  if (r == Received::kOk && ControlGone()) r = Received::kBroken;
+  if (r == Received::kDiskFull) return Reply(452, "Insufficient storage space. Member " + t.mbr + " not changed.");
+  if (r != Received::kOk) return Reply(426, "Data connection closed; transfer ended abnormally. Member not changed.");
   StoreMember(t, std::move(data));
 }
 
@@ -890,48 +1047,74 @@ bool Session::CheckStoreTarget(const Target& t, bool& toSavf) {
   return true;
 }
 
-// Reads the data connection to its end and closes it; false when it broke.
-bool Session::ReceiveAll(std::unique_ptr<Stream> stream, std::string& data) {
+// Reads the data connection piece by piece, handing each to `take`. DATARATE
+// slows it; DISKFULL stops it once its byte count is reached.
+template <class Take>
+Session::Received Session::Receive(Stream& data, Take&& take) {
   std::vector<char> buf(kChunk);
-  bool ok = true;
+  Throttle rate(faults_.Number(Fault::kDataRate, 0));
+  bool full = faults_.On(Fault::kDiskFull);
+  std::uint64_t room = static_cast<std::uint64_t>(faults_.Number(Fault::kDiskFull, 1)), got = 0;
+  Received r = Received::kOk;
   for (;;) {
-    ssize_t n = stream->Recv(buf.data(), buf.size());
-    if (n < 0) ok = false;
+    if (full && got >= room) {
+      r = Received::kDiskFull;
+      break;
+    }
+    ssize_t n = data.Recv(buf.data(), rate.Piece(buf.size()));
+    if (n < 0) r = Received::kBroken;
     if (n <= 0) break;
-    data.append(buf.data(), static_cast<std::size_t>(n));
+    got += static_cast<std::uint64_t>(n);
+    if (!take(buf.data(), static_cast<std::size_t>(n))) {
+      r = Received::kBroken;
+      break;
+    }
+    rate.Moved(static_cast<std::size_t>(n));
   }
-  EndData(stream);
-  return ok;
+  // A disk that fills at the last byte still fails the transfer.
+  if (r == Received::kOk && full && got >= room) r = Received::kDiskFull;
+  return r;
 }
 
-// Copies the data connection to `path` and closes it; false when either side failed.
-bool Session::ReceiveToFile(std::unique_ptr<Stream> stream, const std::string& path) {
-  int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  bool ok = out >= 0;
-  std::vector<char> buf(kChunk);
-  while (ok) {
-    ssize_t n = stream->Recv(buf.data(), buf.size());
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    for (ssize_t w = 0; ok && w < n;) {
-      ssize_t k = ::write(out, buf.data() + w, static_cast<std::size_t>(n - w));
-      if (k <= 0) ok = false;
-      else w += k;
-    }
-  }
+// Reads the data connection to its end and closes it.
+Session::Received Session::ReceiveAll(std::unique_ptr<Stream> stream, std::string& data) {
+  Received r = Receive(*stream, [&](const char* p, std::size_t n) {
+    data.append(p, n);
+    return true;
+  });
   EndData(stream);
-  if (out >= 0) ::close(out);
-  return ok;
+  return r;
+}
+
+// Copies the data connection to `path` and closes it; kBroken also when the file cannot be written.
+Session::Received Session::ReceiveToFile(std::unique_ptr<Stream> stream, const std::string& path) {
+  int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (out < 0) {
+    EndData(stream);
+    return Received::kBroken;
+  }
+  Received r = Receive(*stream, [&](const char* p, std::size_t n) {
+    for (std::size_t w = 0; w < n;) {
+      ssize_t k = ::write(out, p + w, n - w);
+      if (k <= 0) return false;
+      w += static_cast<std::size_t>(k);
+    }
+    return true;
+  });
+  EndData(stream);
+  ::close(out);
+  return r;
 }
 
 void Session::StoreSaveFile(const Target& t, std::unique_ptr<Stream> stream) {
   std::string path = host_.blobs.NewPath();
-  bool ok = ReceiveToFile(std::move(stream), path);
-  if (ok && ControlGone()) ok = false;
-  auto blob = ok ? host_.blobs.Adopt(path) : nullptr;
+  Received r = ReceiveToFile(std::move(stream), path);
+  if (r == Received::kOk && ControlGone()) r = Received::kBroken;
+  auto blob = r == Received::kOk ? host_.blobs.Adopt(path) : nullptr;
   if (!blob) {
     ::unlink(path.c_str());
-    if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Save file not changed.");
+    if (r == Received::kDiskFull) return Reply(452, "Insufficient storage space. Save file " + t.file + " not changed.");
+    if (r != Received::kOk) return Reply(426, "Data connection closed; transfer ended abnormally. Save file not changed.");
     return Reply(451, "Save file could not be written.");
   }
   SaveImage img;
@@ -998,7 +1181,11 @@ void Session::StoreMember(const Target& t, std::string data) {
   int rcdlen = f ? f->rcdlen : 512;
   auto records = std::make_shared<std::string>();
   if (text) {
-    Converter conv(TextCcsid() ? TextCcsid() : fileCcsid, fileCcsid);
+    // A PC file in UTF-8 is read as UTF-8 whatever the transfer type says.
+    std::size_t mark = 0;
+    const int from = TextCcsid() ? UploadCcsid(data, TextCcsid(), mark) : fileCcsid;
+    data.erase(0, mark);
+    Converter conv(from, fileCcsid);
     if (!conv.ok()) return Reply(550, "Data conversion to CCSID " + std::to_string(fileCcsid) + " not available.");
     UploadLines lines(data, conv);
     if (!f && !NewFileRecordLength(t, lines, rcdlen)) return;
@@ -1131,15 +1318,16 @@ void Session::Rcmd(const std::string& argIn) {
 
 }  // namespace
 
-void ServeSession(Server& server, int fd) {
-  Session s(server, fd);
+void ServeSession(Server& server, int fd, std::uint64_t number) {
+  // Replies go out at once: with Nagle's algorithm the reply after a transfer
+  // would wait for the client's delayed acknowledgement of the 150.
+  int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  Session s(server, fd, number);
   s.Run();
 }
 
 std::string Server::Listen(std::string& err) {
-  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int one = 1;
-  ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_port = htons(static_cast<uint16_t>(opt_.port));
@@ -1147,6 +1335,15 @@ std::string Server::Listen(std::string& err) {
     err = "address " + opt_.address + " not valid";
     return "";
   }
+  // The profiles' passwords are public (the default is QSECOFR/QSECOFR): other
+  // machines reach the simulator only when that is asked for.
+  if ((ntohl(a.sin_addr.s_addr) >> 24) != 127 && !opt_.allowRemote) {
+    err = "address " + opt_.address + " is not a loopback address (127.x.x.x); give --allow-remote to listen on it";
+    return "";
+  }
+  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int one = 1;
+  ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listenFd_, 128) != 0) {
     err = std::string("cannot listen on ") + opt_.address + ":" + std::to_string(opt_.port) + ": " + std::strerror(errno);
     return "";
@@ -1170,8 +1367,9 @@ void Server::Run() {
       continue;
     }
     ++sessions;
-    std::thread([this, fd] {
-      ServeSession(*this, fd);
+    std::uint64_t number = ++connections_;
+    std::thread([this, fd, number] {
+      ServeSession(*this, fd, number);
       --sessions;
       if (onSessionEnd) onSessionEnd();
     }).detach();

@@ -1,10 +1,13 @@
 // The FTP server: one thread per control connection, each with its own job.
 #pragma once
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "hostsim/faults.h"
 #include "hostsim/store.h"
 #include "hostsim/tls.h"
 
@@ -25,6 +28,8 @@ struct ServerOptions {
   TlsPolicy tls = TlsPolicy::Off;
   std::shared_ptr<const TlsServer> tlsServer;  // set unless tls is Off
   bool requireTlsReuse = false;                // data connections must resume a cached TLS session
+  bool allowRemote = false;         // listen on an address other than 127.x.x.x
+  std::vector<FaultSwitch> faults;  // with the host's own (from its seed)
 };
 
 class Server {
@@ -37,6 +42,9 @@ class Server {
   void Stop();
   // Called after a session that changed the store has ended (state saving).
   std::function<void()> onSessionEnd;
+  // Takes the session log, one line at a time (subcommands, password hidden,
+  // and replies); may be called from several sessions at once.
+  std::function<void(const std::string&)> log;
 
   Host& host() { return host_; }
   const ServerOptions& options() const { return opt_; }
@@ -47,9 +55,12 @@ class Server {
   ServerOptions opt_;
   int listenFd_ = -1;
   std::atomic<bool> stop_{false};
+  std::atomic<std::uint64_t> connections_{0};
 };
 
 // Runs one control connection to its end (exposed for tests).
-void ServeSession(Server& server, int fd);
+// `number` is the 1-based number of the connection since start (fault switches
+// may name it).
+void ServeSession(Server& server, int fd, std::uint64_t number = 1);
 
 }  // namespace hostsim

@@ -18,6 +18,7 @@ bool LoadSeedText(Host& host, const std::string& text, std::string& err) {
   for (auto& u : d.users) host.users[u.name] = u;
   for (auto& l : d.libraries) host.libraries[l.name] = std::move(l);
   for (auto& m : d.messages) host.qsysopr.push_back(m);
+  host.faults.insert(host.faults.end(), d.faults.begin(), d.faults.end());
   return true;
 }
 

@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include "hostsim/faults.h"
+
 namespace hostsim {
 
 struct Field {
@@ -141,6 +143,7 @@ struct Host {
   int asciiCcsid = 819;       // the CCSID of TYPE A
   bool dirty = false;
   std::uint32_t nextJob = 100001;
+  std::vector<FaultSwitch> faults;   // fault switches of the seed (not kept in the state)
 
   Library* FindLibrary(const std::string& name);
   void SendToQsysopr(const std::string& id, const std::string& from, const std::string& text);

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The main job on the built-in simulated host: start a simulated IBM i, install
-# the tool library on it through our FTP client (the restore script the
-# installer runs), then download a source member with kvxfer, upload it as a new
-# member and download that again, printing what an operator would see.
+# with kvsetup from the native installation media (the client, the FTP client,
+# the templates and LIBNAME.ini on the PC, the tool library restored on the host
+# through our FTP client), then download a source member with kvxfer, upload it
+# as a new member and download that again, printing what an operator would see.
 #
 #   KV_DEMO_ADDRESS   loopback address for the host (default 127.0.0.2; port 21)
 #   KV_DEMO_GUI=0     do not open hostxfer.exe: by default, when a display is
 #                     available ($DISPLAY), the demo builds the Windows programs
-#                     and opens the window under Wine on the same host at the end
+#                     and installs with setup.exe under Wine (the window asks for
+#                     the address and password), then opens the installed
+#                     hostxfer.exe on the same host
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -16,14 +19,14 @@ bash scripts/install-packages.sh cmake ninja-build g++ libgtest-dev
 
 echo "== building"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/native --target hostsim kvftp kvxfer kvsetup-script >/dev/null
+cmake --build build/native --target kv_media_linux >/dev/null
 bin=$root/build/native
+media=$bin/media/linux
 
 demo=$root/build/demo
-mkdir -p "$demo/media" "$demo/pc"
+mkdir -p "$demo/pc"
 export KV_DRIVE_C=$demo/drive_c
-install_dir=$KV_DRIVE_C/KV-TRANSIT
-mkdir -p "$install_dir"
+mkdir -p "$KV_DRIVE_C/Programs"
 
 address=${KV_DEMO_ADDRESS:-127.0.0.2}
 echo "== starting the simulated IBM i on $address:21 (state kept in build/demo/host-state)"
@@ -38,20 +41,22 @@ if ! read -r -t 10 first <&"${HOST[0]}" || [[ $first != listening* ]]; then
 fi
 echo "   $first"
 
-echo "== installing the PC side: C:\\KV-TRANSIT with FTP.EXE and LIBNAME.ini"
-cp "$bin/ftp/kvftp" "$install_dir/FTP.EXE"
-printf 'TRIAL_KVU TRIAL_KVD\r\n' > "$install_dir/LIBNAME.ini"
+echo "== installing from build/native/media/linux: the client below C:\\Programs, C:\\KV-TRANSIT on the PC,"
+echo "   the libraries TRIAL_KVU and TRIAL_KVD on the host"
+echo "\$ kvsetup --media=build/native/media/linux --folder='C:\\Programs' --ip=$address --password=QSECOFR"
+set +e
+"$media/kvsetup" --media="$media" --folder='C:\Programs' --ip="$address" --password=QSECOFR | sed 's/^/   /'
+status=${PIPESTATUS[0]}
+set -e
+echo "   (exit status $status)"
+[[ $status == 0 ]] || { echo "the installation did not succeed" >&2; exit 1; }
 
-echo "== installing the host libraries TRIAL_KVU and TRIAL_KVD through the FTP client"
-"$bin/hostsim/hostsim" mksavf --tool-library TRIAL_KVU "$demo/media/TRIAL_KVU.SAVF"
-"$bin/hostsim/hostsim" mksavf --data-library TRIAL_KVD "$demo/media/TRIAL_KVD.SAVF"
-"$bin/setup/kvsetup-script" "$address" QSECOFR QSECOFR "Z:${demo//\//\\}\\media"
-"$install_dir/FTP.EXE" '-s:c:\KV-TRANSIT\kvtrn.ini' | iconv -f CP932 -t UTF-8 | sed 's/^/   | /'
-
+# The installed client: on the native media, kvxfer stands in the window's place.
+client="$KV_DRIVE_C/Programs/KV-Windows版/hostxfer.exe"
 run() {
   echo "\$ kvxfer $*"
   set +e
-  "$bin/cli/kvxfer" "$@" | sed 's/^/   /'
+  "$client" "$@" | sed 's/^/   /'
   local status=${PIPESTATUS[0]}
   set -e
   echo "   (exit status $status)"
@@ -79,11 +84,13 @@ echo "== a member that does not exist"
 run source1 "${logon[@]}" --lib=DEMOLIB --file=QRPGSRC --member=NOSUCH --pcfile="$demo/pc/NOSUCH.txt"
 
 if [[ ${KV_DEMO_GUI:-1} != 0 && -n ${DISPLAY:-} ]]; then
-  echo "== building the Windows programs and opening hostxfer.exe under Wine (close its window to end the demo)"
+  echo "== building the Windows programs and the Windows media, then setup.exe and hostxfer.exe under Wine"
   bash scripts/install-packages.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
     binutils-mingw-w64-x86-64 wine wine64 fonts-ipafont-gothic fonts-wine
   cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-  cmake --build build/win --target hostxfer ftp_client >/dev/null
+  cmake --build build/win --target hostxfer ftp_client setup >/dev/null
+  cmake -S . -B build/native -DKV_WIN_BUILD_DIR="$root/build/win" >/dev/null
+  cmake --build build/native --target kv_media_windows >/dev/null
   export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=d;mshtml=d"
   if [[ ! -d $WINEPREFIX ]]; then
     wineboot -i >/dev/null 2>&1 || true
@@ -95,11 +102,17 @@ if [[ ${KV_DEMO_GUI:-1} != 0 && -n ${DISPLAY:-} ]]; then
         | iconv -f UTF-8 -t UTF-16LE; } > "$demo/fonts.reg"
     wine regedit /S "Z:${demo//\//\\}\\fonts.reg" >/dev/null 2>&1 || true
   fi
-  wine_install=$WINEPREFIX/drive_c/KV-TRANSIT
-  mkdir -p "$wine_install"
-  cp "$root/build/win/ftp/FTP.EXE" "$wine_install/FTP.EXE"
-  printf 'TRIAL_KVU TRIAL_KVD\r\n' > "$wine_install/LIBNAME.ini"
-  printf '%s\r\nQSECOFR\r\nQSECOFR\r\n' "$address" > "$wine_install/kv3EV"
-  LANG=ja_JP.UTF-8 wine "$root/build/win/client/window/win32/hostxfer.exe" || true
+  mkdir -p "$WINEPREFIX/drive_c/Programs"
+  echo "   setup.exe: choose C:\\Programs, type the address $address and the password QSECOFR,"
+  echo "   press インストール開始, then 完了！"
+  (cd "$WINEPREFIX/drive_c/Programs" && LANG=ja_JP.UTF-8 wine "$root/build/native/media/windows/setup.exe") || true
+  installed=$WINEPREFIX/drive_c/Programs/KV-Windows版/hostxfer.exe
+  if [[ -f $installed ]]; then
+    printf '%s\r\nQSECOFR\r\nQSECOFR\r\n' "$address" > "$WINEPREFIX/drive_c/KV-TRANSIT/kv3EV"
+    echo "   hostxfer.exe from C:\\Programs\\KV-Windows版 (close its window to end the demo)"
+    LANG=ja_JP.UTF-8 wine "$installed" || true
+  else
+    echo "   setup.exe did not install the client into C:\\Programs; hostxfer.exe is not opened"
+  fi
 fi
 echo "== done"

@@ -13,5 +13,7 @@ inline constexpr const char* kFtpCommand = "C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSI
 // The help file of F1, and the same file as the help menu's contents item names it.
 inline constexpr const char* kHelpFile = "C:\\KV-TRANSIT\\KV1.HLP";
 inline constexpr const char* kHelpContents = "C:\\KV-TRANSIT\\KV1.hlp";
+// The same manual as an HTML page, for systems without a WinHelp viewer.
+inline constexpr const char* kHelpHtml = "C:\\KV-TRANSIT\\KV1.html";
 
 }  // namespace kv::paths

@@ -16,6 +16,25 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool CopyReplacing(const std::string& from, const std::string& to) {
+  struct stat st;
+  if (::stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  FILE* in = std::fopen(from.c_str(), "rb");
+  if (!in) return false;
+  std::string temp = to + ".kvtmp";
+  FILE* out = std::fopen(temp.c_str(), "wb");
+  bool ok = out != nullptr;
+  char buf[1 << 16];
+  std::size_t n;
+  while (ok && (n = std::fread(buf, 1, sizeof buf, in)) > 0) ok = std::fwrite(buf, 1, n, out) == n;
+  ok = ok && !std::ferror(in);
+  std::fclose(in);
+  if (out) ok = (std::fclose(out) == 0) && ok;
+  ok = ok && ::chmod(temp.c_str(), st.st_mode & 07777) == 0 && std::rename(temp.c_str(), to.c_str()) == 0;
+  if (!ok && out) ::unlink(temp.c_str());
+  return ok;
+}
+
 bool MakeDir(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0 || IsDir(path); }
 
 bool MakeDirs(const std::string& path) {

@@ -17,6 +17,10 @@ bool MoveReplacing(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(win32::Widen(path).c_str()) != 0; }
 
+bool CopyReplacing(const std::string& from, const std::string& to) {
+  return CopyFileW(win32::Widen(from).c_str(), win32::Widen(to).c_str(), FALSE) != 0;
+}
+
 bool MakeDir(const std::string& path) {
   return CreateDirectoryW(win32::Widen(path).c_str(), nullptr) != 0 || IsDir(path);
 }

@@ -192,6 +192,11 @@ void Socket::SetKeepAlive() {
   ::setsockopt(static_cast<int>(handle_), SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
 }
 
+void Socket::SetNoDelay() {
+  int one = 1;
+  ::setsockopt(static_cast<int>(handle_), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
 void Socket::Abort() {
   if (handle_ == kInvalid) return;
   linger l{1, 0};

@@ -204,6 +204,11 @@ void Socket::SetKeepAlive() {
   setsockopt(S(handle_), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on);
 }
 
+void Socket::SetNoDelay() {
+  BOOL on = TRUE;
+  setsockopt(S(handle_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+}
+
 void Socket::Abort() {
   if (handle_ == kInvalid) return;
   linger l{1, 0};

@@ -2,7 +2,7 @@
 if(TARGET kv_client AND TARGET hostsim AND TARGET kvftp AND TARGET kv_setup)
   file(GLOB e2e_client_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/client/*.cpp)
   add_executable(e2e_client ${e2e_client_sources})
-  target_link_libraries(e2e_client PRIVATE kv_cli kv_client kv_setup kv_common GTest::gtest_main)
+  target_link_libraries(e2e_client PRIVATE kv_cli kv_cli_setup kv_client kv_setup kv_common GTest::gtest_main)
   target_compile_definitions(e2e_client PRIVATE
     KV_HOSTSIM="$<TARGET_FILE:hostsim>" KV_KVFTP="$<TARGET_FILE:kvftp>"
     KV_E2E_SEED="${CMAKE_CURRENT_LIST_DIR}/client/e2e.seed")

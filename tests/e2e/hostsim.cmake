@@ -10,4 +10,7 @@ if(TARGET hostsim AND TARGET kvftp)
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/hostsim/tls.sh $<TARGET_FILE:hostsim>
                    ${CMAKE_SOURCE_DIR}/hostsim/seeds/demo.seed $<TARGET_FILE:kvftp>)
   set_tests_properties(e2e_hostsim_tls PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77 LABELS e2e)
+  add_test(NAME e2e_hostsim_options
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/hostsim/options.sh $<TARGET_FILE:hostsim> $<TARGET_FILE:kvftp>)
+  set_tests_properties(e2e_hostsim_options PROPERTIES TIMEOUT 120 LABELS e2e)
 endif()

@@ -140,7 +140,26 @@ void PumpPending() {
   }
 }
 
-void OpenHelp(HWND hwnd, const std::wstring& file) { WinHelpW(hwnd, file.c_str(), HELP_FINDER, 0); }
+// Windows since Vista ships no WinHelp viewer (only a stub that says so); Wine
+// has one. Where it is missing, or the help file is, the same manual opens as
+// the HTML page installed beside it.
+bool CanShowWinHelp(const std::wstring& file) {
+  if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return true;
+  OSVERSIONINFOW v{};
+  v.dwOSVersionInfoSize = sizeof v;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  BOOL known = GetVersionExW(&v);
+#pragma GCC diagnostic pop
+  return known && v.dwMajorVersion < 6;
+}
+
+void OpenHelp(HWND hwnd, const std::wstring& file) {
+  if (CanShowWinHelp(file)) WinHelpW(hwnd, file.c_str(), HELP_FINDER, 0);
+  else ShellExecuteW(hwnd, L"open", Widen(paths::kHelpHtml).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 void OnMenu(HWND hwnd, int index) {
   auto entries = AllMenuEntries();

@@ -47,13 +47,13 @@ int RunCommand(std::vector<std::string> argv) {
 
 }  // namespace
 
-SimHost::SimHost(const std::string& seedFile, std::vector<std::string> hostArgs) {
+SimHost::SimHost(const std::string& seedFile, std::vector<std::string> hostArgs, bool installLibraries) {
   char tmpl[] = "/tmp/kv-e2e-XXXXXX";
   root_ = ::mkdtemp(tmpl);
   std::filesystem::create_directories(InstallDir());
   ::setenv("KV_DRIVE_C", DriveC().c_str(), 1);
   ::setenv("KV_FTP_LOG", (root_ + "/ftp.log").c_str(), 1);
-  ok_ = Start(seedFile, hostArgs) && InstallToolLibrary();
+  ok_ = Start(seedFile, hostArgs) && (!installLibraries || InstallToolLibrary());
 }
 
 SimHost::~SimHost() {
@@ -120,14 +120,19 @@ bool SimHost::Start(const std::string& seedFile, const std::vector<std::string>&
   return pid_ > 0;
 }
 
-bool SimHost::InstallToolLibrary() {
-  std::string media = root_ + "/media";
-  std::filesystem::create_directories(media);
-  if (RunCommand({KV_HOSTSIM, "mksavf", "--tool-library", "TRIAL_KVU", media + "/TRIAL_KVU.SAVF"}) != 0 ||
-      RunCommand({KV_HOSTSIM, "mksavf", "--data-library", "TRIAL_KVD", media + "/TRIAL_KVD.SAVF"}) != 0) {
+bool SimHost::MakeSaveFiles(const std::string& folder) {
+  std::filesystem::create_directories(folder);
+  if (RunCommand({KV_HOSTSIM, "mksavf", "--tool-library", "TRIAL_KVU", folder + "/TRIAL_KVU.SAVF"}) != 0 ||
+      RunCommand({KV_HOSTSIM, "mksavf", "--data-library", "TRIAL_KVD", folder + "/TRIAL_KVD.SAVF"}) != 0) {
     error_ = "hostsim mksavf failed";
     return false;
   }
+  return true;
+}
+
+bool SimHost::InstallToolLibrary() {
+  std::string media = root_ + "/media";
+  if (!MakeSaveFiles(media)) return false;
   std::filesystem::copy_file(KV_KVFTP, InstallDir() + "/FTP.EXE", std::filesystem::copy_options::overwrite_existing);
   if (!fingerprint_.empty()) WriteFile(InstallDir() + "/FTP.INI", "[TLS]\r\nMode=explicit\r\nTrust=" + fingerprint_ + "\r\n");
   WriteFile(InstallDir() + "/LIBNAME.ini", "TRIAL_KVU TRIAL_KVD\r\n");

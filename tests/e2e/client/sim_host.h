@@ -12,11 +12,11 @@ namespace kvtest {
 
 class SimHost {
  public:
-  // Starts hostsim with `seedFile` (and `hostArgs`) and installs the host
-  // libraries by running the restore script through the FTP client. When the
-  // host serves TLS, FTP.INI beside FTP.EXE turns it on and trusts the host's
-  // certificate by its fingerprint. Check Ok() before use.
-  explicit SimHost(const std::string& seedFile, std::vector<std::string> hostArgs = {});
+  // Starts hostsim with `seedFile` (and `hostArgs`) and, unless told otherwise,
+  // installs the host libraries by running the restore script through the FTP
+  // client. When the host serves TLS, FTP.INI beside FTP.EXE turns it on and
+  // trusts the host's certificate by its fingerprint. Check Ok() before use.
+  explicit SimHost(const std::string& seedFile, std::vector<std::string> hostArgs = {}, bool installLibraries = true);
   ~SimHost();
   SimHost(const SimHost&) = delete;
   SimHost& operator=(const SimHost&) = delete;
@@ -33,6 +33,9 @@ class SimHost {
   // Runs an FTP script (lines, UTF-8) against the host with the real client and
   // returns its output; used to look at or prepare host objects.
   std::string RunFtp(const std::string& script);
+  // Writes the save files TRIAL_KVU.SAVF and TRIAL_KVD.SAVF of the host
+  // libraries into a native folder, as the installation media carries them.
+  bool MakeSaveFiles(const std::string& folder);
 
  private:
   bool Start(const std::string& seedFile, const std::vector<std::string>& hostArgs);

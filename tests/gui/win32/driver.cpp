@@ -155,21 +155,23 @@ std::string Cp932ToUtf8(const std::string& bytes) {
   return U(w);
 }
 
-App::App() {
+App::App() : App(g_paths.program, kv::win32::kMainClass, L"C:\\kvgui") {}
+
+App::App(const std::wstring& program, const wchar_t* mainClass, const wchar_t* workDir, const std::wstring& args) {
   job_ = CreateJobObjectW(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  std::wstring cmd = L"\"" + g_paths.program + L"\"";
-  REQUIRE(CreateProcessW(g_paths.program.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                         L"C:\\kvgui", &si, &pi_));
+  std::wstring cmd = L"\"" + program + L"\"" + (args.empty() ? L"" : L" " + args);
+  REQUIRE(CreateProcessW(program.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, workDir, &si,
+                         &pi_));
   AssignProcessToJobObject(job_, pi_.hProcess);
   ResumeThread(pi_.hThread);
   bool up = WaitFor(
       [&] {
-        auto tops = TopWindows(kv::win32::kMainClass);
+        auto tops = TopWindows(mainClass);
         if (!tops.empty()) main_ = tops.front();
         return main_ != nullptr;
       },
@@ -191,8 +193,10 @@ App::~App() {
 
 bool App::Alive() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
 
-HWND App::Control(kv::Ctl c) const {
-  FindCtx ctx{kv::win32::ControlId(c), nullptr};
+HWND App::Control(kv::Ctl c) const { return ControlById(kv::win32::ControlId(c)); }
+
+HWND App::ControlById(int id) const {
+  FindCtx ctx{id, nullptr};
   EnumChildWindows(main_, FindChild, reinterpret_cast<LPARAM>(&ctx));
   REQUIRE(ctx.found != nullptr);
   return ctx.found;

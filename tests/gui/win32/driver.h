@@ -40,6 +40,8 @@ struct MessageBoxSeen {
 class App {
  public:
   App();  // starts hostxfer.exe and waits for its window
+  // Starts another program in `workDir` with `args` and waits for its window of class `mainClass`.
+  App(const std::wstring& program, const wchar_t* mainClass, const wchar_t* workDir, const std::wstring& args = L"");
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
@@ -47,6 +49,8 @@ class App {
   HWND Main() const { return main_; }
   DWORD Pid() const { return pi_.dwProcessId; }
   HWND Control(kv::Ctl c) const;
+  // A control by its identifier, in the window or in one of its frames.
+  HWND ControlById(int id) const;
   std::string Text(HWND h) const;
   std::string Text(kv::Ctl c) const { return Text(Control(c)); }
   void SetText(kv::Ctl c, const std::string& text) const;

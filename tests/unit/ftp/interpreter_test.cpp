@@ -105,3 +105,15 @@ TEST(Interpreter, LocalNamesAreCp932WindowsPathsMappedWithoutRegardToCase) {
   ::unsetenv("KV_DRIVE_C");
   std::filesystem::remove_all(root);
 }
+
+TEST(Interpreter, ScriptLinesNeverShowAPassword) {
+  RunResult r = RunScript({"user QSECOFR Secret9", "quote PASS Secret9", "literal pass  Secret9 more", "u KVOPER Secret9",
+                           "quote PASSWORD x"});
+  EXPECT_EQ(r.output.find("Secret9"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("ftp> user QSECOFR ****\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("ftp> quote PASS ****\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("ftp> literal pass ****\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("ftp> u KVOPER ****\n"), std::string::npos) << r.output;
+  // Only PASS itself is secret.
+  EXPECT_NE(r.output.find("ftp> quote PASSWORD x\n"), std::string::npos) << r.output;
+}

@@ -76,3 +76,27 @@ TEST(Ccsid, DecimalEncodings) {
   EncodeZoned("abc", 5, 0, ok);
   EXPECT_FALSE(ok);
 }
+
+TEST(Ccsid, UploadsInUtf8AreReadAsUtf8) {
+  struct Case {
+    std::string data;
+    int transfer;
+    int ccsid;
+    std::size_t mark;
+  } cases[] = {
+      {"\xEF\xBB\xBF" "a,b\r\n", 943, 1208, 3},             // the byte-order mark, even before ASCII only
+      {"\"千区切り\",1\r\n", 943, 1208, 0},                  // UTF-8 that is no Shift-JIS
+      {"plain,ascii\r\n", 943, 943, 0},
+      {"\x90\xe7\x8b\xe6\x90\xd8\x82\xe8\r\n", 943, 943, 0},  // Shift-JIS
+      {"\"ユーザー\"", 943, 1208, 0},                         // UTF-8 that is Shift-JIS too (as mojibake)
+      {"\xC3\xBD", 943, 943, 0},                             // ﾃｽ in Shift-JIS, or ý in UTF-8
+      {"\xEF\xBB\xBF" "x", 5035, 5035, 0},                   // EBCDIC transfers are not PC text
+      {"\"千\"", 819, 1208, 0},                              // every byte is a character of 819, but it is kanji
+      {"caf\xC3\xA9", 819, 819, 0},                           // café in UTF-8, or cafÃ© in 819
+  };
+  for (const auto& c : cases) {
+    std::size_t mark = 9;
+    EXPECT_EQ(UploadCcsid(c.data, c.transfer, mark), c.ccsid) << c.data;
+    EXPECT_EQ(mark, c.mark) << c.data;
+  }
+}
