@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "client/window/operations.h"
 #include "client/engine/pipeline.h"
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/window/operations.h"
 #include "common/vbstr.h"
 #include "common/winpath.h"
 
@@ -55,8 +55,6 @@ std::size_t Columns(std::string_view text) {
   for (unsigned char c : text) n += c < 0x80 ? 1 : (c >= 0xC0 ? 2 : 0);
   return n;
 }
-
-const char* IconName(MsgIcon icon) { return icon == MsgIcon::Exclamation ? "exclamation" : "none"; }
 
 struct Assignment {
   Ctl ctl;
@@ -144,12 +142,8 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
   bool sawMessage = false;
   for (const auto& e : panel.Events()) {
-    if (e.kind == PanelEvent::Kind::Message) {
-      sawMessage = true;
-      out << "message\t" << e.title << '\t' << e.text << '\t' << IconName(e.icon) << '\n';
-    } else {
-      out << "focus\t" << e.text << '\n';
-    }
+    sawMessage = sawMessage || e.kind == PanelEvent::Kind::Message;
+    out << e << '\n';
   }
   std::string result = panel.Text(Ctl::LABEL99);
   if (!result.empty()) out << "label99\t" << result << '\n';

@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kv::INIT(panel);
     kv::SelectOperation(panel, op.code);
     panel.ClearEvents();
-    kv::RunContext ctx{panel};
-    d->reply(ctx, kv::ArgumentOf(panel, d->replyArg));
+    kv::RunContext ctx{panel, {}, op.code};
+    d->reply(ctx);
     const bool completed = !panel.Text(kv::Ctl::LABEL99).empty();
     bool boxed = false;
     for (const auto& e : panel.Events()) boxed |= e.kind == kv::PanelEvent::Kind::Message;

@@ -60,9 +60,10 @@ std::vector<ReplyTest> Anser23Tests(const std::string& conversionErrorText) {
 
 void CHK14(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, member::DataDownloadChecks(), flag); }
 
-void FTP14(RunContext& ctx, const std::string& columnNames) {
+void FTP14(RunContext& ctx) {
   const Panel& p = ctx.panel;
-  const bool wanted = !columnNames.empty() && columnNames != "0";
+  // 漢字 carries the label "項目名(要)" here: the column names are wanted.
+  const bool wanted = p.Value(Ctl::漢字) != 0;
   ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({"quote TYPE C 943"},
               {frame.Call(CallPrefix::Lower, "FTPCSVG2",
@@ -71,7 +72,7 @@ void FTP14(RunContext& ctx, const std::string& columnNames) {
                "get QTEMP/CSVF.CSVF " + PcPath(p.Text(Ctl::pcファイル名))});
 }
 
-void ANSER14(RunContext& ctx, const std::string&) {
+void ANSER14(RunContext& ctx) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const auto tests = Anser14Tests();
@@ -81,7 +82,7 @@ void ANSER14(RunContext& ctx, const std::string&) {
 
 void CHK23(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk23, flag); }
 
-void FTP23(RunContext& ctx, const std::string&) {
+void FTP23(RunContext& ctx) {
   const Panel& p = ctx.panel;
   ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({"quote TYPE C 943"},
@@ -90,7 +91,7 @@ void FTP23(RunContext& ctx, const std::string&) {
                           {p.Text(Ctl::ライブラリー名), p.Text(Ctl::ファイル名), p.Text(Ctl::メンバー名)})});
 }
 
-void ANSER23(RunContext& ctx, const std::string&) {
+void ANSER23(RunContext& ctx) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const std::string wnText =
@@ -101,6 +102,14 @@ void ANSER23(RunContext& ctx, const std::string&) {
                                 reply.RecordCount() + "件");
   });
   WriteRememberedInputs(p, InputsLayout::DFTC);
+}
+
+std::span<const Dispatch> CsvDispatchRows() {
+  static constexpr Dispatch kRows[] = {
+      {14, CHK14, FTP14, ANSER14},
+      {23, CHK23, FTP23, ANSER23},
+  };
+  return kRows;
 }
 
 }  // namespace kv

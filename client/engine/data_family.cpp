@@ -5,7 +5,6 @@
 #include "client/engine/member_common.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
-#include "client/panel/panel_text.h"
 #include "client/workfiles/remembered_inputs.h"
 
 namespace kv {
@@ -26,8 +25,8 @@ constexpr FieldCheck kChk22[] = {
 };
 
 
-bool IsBinaryDownload(const std::string& code) { return code == "13"; }
-bool IsBinaryUpload(const Panel& p) { return MenuNo(p) == 22; }
+// 13 and 22 move raw bytes; 12 and 27 text.
+bool IsBinary(const RunContext& ctx) { return ctx.code == 13 || ctx.code == 22; }
 
 // The transfer-type line of a text transfer: with Japanese text, conversion
 // through CCSID 943; without, plain ascii.
@@ -58,9 +57,9 @@ std::vector<ReplyTest> Anser22Tests(std::string_view t) {
 
 void CHK13(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, member::DataDownloadChecks(), flag); }
 
-void FTP13(RunContext& ctx, const std::string& code) {
+void FTP13(RunContext& ctx) {
   const Panel& p = ctx.panel;
-  const bool binary = IsBinaryDownload(code);
+  const bool binary = IsBinary(ctx);
   ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({binary ? std::string("binary") : TextTypeLine(p), "quote site trim 0"},
               {"get " + member::MemberPath(p) + " " + PcPath(p.Text(Ctl::pcファイル名)),
@@ -70,34 +69,44 @@ void FTP13(RunContext& ctx, const std::string& code) {
               {"quote TYPE C 943"});
 }
 
-void ANSER13(RunContext& ctx, const std::string& code) {
+void ANSER13(RunContext& ctx) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
-  const auto tests = Anser13Tests(IsBinaryDownload(code) ? kDataBinaryDownloadTitle : kDataDownloadTitle);
+  const auto tests = Anser13Tests(IsBinary(ctx) ? kDataBinaryDownloadTitle : kDataDownloadTitle);
   RunReplyTests(ctx, reply, tests, [&] { member::ShowDownloaded(p, reply); });
   WriteRememberedInputs(p, InputsLayout::DFT);
 }
 
 void CHK22(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk22, flag); }
 
-void FTP22(RunContext& ctx, const std::string&) {
+void FTP22(RunContext& ctx) {
   const Panel& p = ctx.panel;
   ScriptFrame frame(ctx, Sentinel::Member);
-  frame.Write({IsBinaryUpload(p) ? std::string("binary") : TextTypeLine(p)},
+  frame.Write({IsBinary(ctx) ? std::string("binary") : TextTypeLine(p)},
               {"put " + PcPath(p.Text(Ctl::pcファイル名)) + " " + member::MemberPath(p),
                frame.Call(CallPrefix::Lower, "SRCUP",
                           {p.Text(Ctl::ライブラリー名), p.Text(Ctl::ファイル名), p.Text(Ctl::メンバー名), "", "", ""})},
               {"quote TYPE C 943"});
 }
 
-void ANSER22(RunContext& ctx, const std::string&) {
+void ANSER22(RunContext& ctx) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
-  const auto tests = Anser22Tests(IsBinaryUpload(p) ? kDataBinaryUploadTitle : kDataUploadTitle);
+  const auto tests = Anser22Tests(IsBinary(ctx) ? kDataBinaryUploadTitle : kDataUploadTitle);
   RunReplyTests(ctx, reply, tests, [&] {
     p.SetText(Ctl::LABEL99, "ファイル「" + reply.DetailText() + "」送信完了しました。");
   });
   WriteRememberedInputs(p, InputsLayout::DFT);
+}
+
+std::span<const Dispatch> DataDispatchRows() {
+  static constexpr Dispatch kRows[] = {
+      {12, CHK13, FTP13, ANSER13},
+      {13, CHK13, FTP13, ANSER13},
+      {22, CHK22, FTP22, ANSER22},
+      {27, CHK22, FTP22, ANSER22},
+  };
+  return kRows;
 }
 
 }  // namespace kv

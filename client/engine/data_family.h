@@ -2,7 +2,7 @@
 // down; 27 (text) and 22 (raw bytes) up.
 #pragma once
 #include <cstdint>
-#include <string>
+#include <span>
 #include <string_view>
 
 #include "client/engine/methods.h"
@@ -15,13 +15,16 @@ inline constexpr std::string_view kDataBinaryUploadTitle = "データ・バイ�
 inline constexpr std::string_view kDataUploadTitle = "データ・アップロード";            // 27
 
 void CHK13(RunContext& ctx, std::int16_t& flag);
-// `code` is the operation code the pipeline passes (MENUNO): "13" raw bytes, otherwise 12.
-void FTP13(RunContext& ctx, const std::string& code);
-void ANSER13(RunContext& ctx, const std::string& code);
+// 13 raw bytes, 12 text.
+void FTP13(RunContext& ctx);
+void ANSER13(RunContext& ctx);
 
 void CHK22(RunContext& ctx, std::int16_t& flag);
-// Both read MENUNO themselves: 22 raw bytes, anything else 27.
-void FTP22(RunContext& ctx, const std::string& arg);
-void ANSER22(RunContext& ctx, const std::string& arg);
+// 22 raw bytes, 27 text.
+void FTP22(RunContext& ctx);
+void ANSER22(RunContext& ctx);
+
+// The dispatch rows of operations 12, 13, 22 and 27.
+std::span<const Dispatch> DataDispatchRows();
 
 }  // namespace kv

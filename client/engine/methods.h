@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "client/engine/transfer_watch.h"
@@ -11,11 +12,14 @@
 namespace kv {
 
 // What the methods of one run reach: the panel, the listing workbook builder
-// that a library or object download calls when a listing is wanted, and what
-// the stages learn about the run.
+// that a library or object download calls when a listing is wanted, the
+// operation code of the run (the pipeline sets it from MENUNO), and what the
+// stages learn about the run. A method that serves two operations tells them
+// apart by `code`; it reads every other input from the panel.
 struct RunContext {
   Panel& panel;
   std::function<void(RunContext&)> buildListing = {};
+  int code = 0;
   // Set by the script method: the first working file it could not write
   // (Windows path); the FTP client is then not started.
   std::string unwrittenFile = {};
@@ -29,18 +33,17 @@ struct RunContext {
 
 // Validation: shows its own box, moves the focus and sets `flag` to 1 on failure.
 using CheckMethod = void (*)(RunContext&, std::int16_t& flag);
-// Script writing and reply interpretation; `arg` is the text of the control the
-// dispatch passes (the operation code, or a check box's 0 or 1), or empty.
-using ScriptMethod = void (*)(RunContext&, const std::string& arg);
-using ReplyMethodFn = void (*)(RunContext&, const std::string& arg);
+// Script writing and reply interpretation.
+using ScriptMethod = void (*)(RunContext&);
+using ReplyMethodFn = void (*)(RunContext&);
 
+// An operation code and its validation, script and reply methods. Each family
+// exports the rows of its own codes.
 struct Dispatch {
   int code;
   CheckMethod check;
   ScriptMethod script;
-  std::optional<Ctl> scriptArg;
   ReplyMethodFn reply;
-  std::optional<Ctl> replyArg;
 };
 
 // Codes 11 to 18 move data from the host to the PC.
@@ -48,8 +51,5 @@ inline bool IsDownloadCode(int code) { return code >= 11 && code <= 18; }
 
 // The dispatch row of an operation code, or nothing.
 const Dispatch* FindDispatch(int code);
-
-// The value a dispatch argument carries: a check box's value, else the control's text.
-std::string ArgumentOf(const Panel& panel, std::optional<Ctl> arg);
 
 }  // namespace kv

@@ -66,6 +66,7 @@ void Pipeline::Execute(RunContext& ctx) {
     panel.ShowMessage(std::string(kNoOperationText), std::string(kAppTitle), MsgIcon::Exclamation);
     flag = 1;
   } else {
+    ctx.code = code;
     d = dispatch_(code);
     if (!d || !d->check || !d->script || !d->reply) {
       panel.ShowMessage("この処理は、まだ使用できません。", std::string(kAppTitle), MsgIcon::Exclamation);
@@ -78,7 +79,7 @@ void Pipeline::Execute(RunContext& ctx) {
 
   const std::string caption = panel.Text(Ctl::実行);
   panel.SetText(Ctl::実行, "実行中");
-  d->script(ctx, ArgumentOf(panel, d->scriptArg));
+  d->script(ctx);
   // The report starts empty every run, so that nothing of an earlier run's
   // transfers can be taken for this one's.
   if (ctx.unwrittenFile.empty() && !WriteLines(paths::kReport, {})) ctx.unwrittenFile = paths::kReport;
@@ -108,7 +109,7 @@ void Pipeline::Execute(RunContext& ctx) {
   ForgetSentinelAfterRefusedLogon(run);
   DFT(panel);
   ctx.failedTransfer = watch.PayloadFailure();
-  d->reply(ctx, ArgumentOf(panel, d->replyArg));
+  d->reply(ctx);
   pcFile.Finish(ctx.succeeded);
   panel.SetText(Ctl::実行, "ＯＫ");
 }

@@ -6,7 +6,6 @@
 #include "client/engine/pc_path_check.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
-#include "client/panel/panel_text.h"
 #include "client/workfiles/remembered_inputs.h"
 #include "common/clipboard.h"
 #include "common/textfile.h"
@@ -40,7 +39,7 @@ std::string_view SaveFileOperationTitle(int code) {
 
 void CHK16(RunContext& ctx, std::int16_t& flag) {
   Panel& panel = ctx.panel;
-  const bool object = MenuNo(panel) == 16;
+  const bool object = ctx.code == 16;
   flag = 0;
   CheckNames(panel, flag, object);
   // The type is a combo box and is not trimmed: only a truly empty text fails.
@@ -54,7 +53,7 @@ void CHK16(RunContext& ctx, std::int16_t& flag) {
     FailCheck(panel, flag, "保存先ファイルを入力してください。", "PCファイル名", Ctl::pcファイル名);
 }
 
-void FTP16(RunContext& ctx, const std::string&) {
+void FTP16(RunContext& ctx) {
   const Panel& panel = ctx.panel;
   // The host writes this family's status word at position 11, so the sentinel is the short one.
   ScriptFrame frame(ctx, Sentinel::SaveFile);
@@ -64,7 +63,7 @@ void FTP16(RunContext& ctx, const std::string&) {
   const std::string pcName = panel.Text(Ctl::WRKS);
   const std::string user = panel.Text(Ctl::ユーザー);
   const std::string call =
-      MenuNo(panel) == 16
+      ctx.code == 16
           ? frame.Call(CallPrefix::Lower, "FTPOBJ4V",
                        {lib, panel.Text(Ctl::ファイル名), panel.Text(Ctl::タイプ), release, ip, pcName, user})
           : frame.Call(CallPrefix::Lower, "FTPLIB4V", {lib, release, ip, pcName, user});
@@ -76,9 +75,9 @@ void FTP16(RunContext& ctx, const std::string&) {
               {"quote site trim 0"});
 }
 
-void ANSER16(RunContext& ctx, const std::string&) {
+void ANSER16(RunContext& ctx) {
   Panel& panel = ctx.panel;
-  const std::string title(SaveFileOperationTitle(MenuNo(panel)));
+  const std::string title(SaveFileOperationTitle(ctx.code));
   constexpr ReplyMethod m = ReplyMethod::ANSER16;
   const std::array<ReplyTest, 6> tests = {
       EmptyTest(m, title),
@@ -107,7 +106,7 @@ void ANSER16(RunContext& ctx, const std::string&) {
 
 void CHK25(RunContext& ctx, std::int16_t& flag) {
   Panel& panel = ctx.panel;
-  const int code = MenuNo(panel);
+  const int code = ctx.code;
   const std::string title(SaveFileOperationTitle(code));
   flag = 0;
   CheckNames(panel, flag, code == 25);
@@ -122,14 +121,14 @@ void CHK25(RunContext& ctx, std::int16_t& flag) {
     FailCheck(panel, flag, "SAVEファイルが存在しません。", title, Ctl::pcファイル名);
 }
 
-void FTP25(RunContext& ctx, const std::string&) {
+void FTP25(RunContext& ctx) {
   const Panel& panel = ctx.panel;
   // The long sentinel: a reply that never arrives reads as a timeout instead
   // of as the previous run's outcome.
   ScriptFrame frame(ctx, Sentinel::Member);
   const std::string lib = panel.Text(Ctl::ライブラリー名);
   const std::string restoreLib = panel.Text(Ctl::復元先);
-  const std::string call = MenuNo(panel) == 25
+  const std::string call = ctx.code == 25
                                ? frame.Call(CallPrefix::Lower, "FTPOBJ3", {lib, panel.Text(Ctl::ファイル名), restoreLib})
                                : frame.Call(CallPrefix::Lower, "FTPLIB3", {lib, restoreLib});
   frame.Write({"binary"},
@@ -137,9 +136,9 @@ void FTP25(RunContext& ctx, const std::string&) {
               {"quote TYPE C 943"});
 }
 
-void ANSER25(RunContext& ctx, const std::string&) {
+void ANSER25(RunContext& ctx) {
   Panel& panel = ctx.panel;
-  const std::string title(SaveFileOperationTitle(MenuNo(panel)));
+  const std::string title(SaveFileOperationTitle(ctx.code));
   constexpr ReplyMethod m = ReplyMethod::ANSER25;
   const std::array<ReplyTest, 7> tests = {
       SuccessTest(m, title),
@@ -152,6 +151,16 @@ void ANSER25(RunContext& ctx, const std::string&) {
   };
   RunReplyTests(ctx, ReadReply(), tests, [&] { panel.SetText(Ctl::LABEL99, "アップ・ロード完了しました。"); });
   WriteRememberedInputs(panel, InputsLayout::DFT2Upload);
+}
+
+std::span<const Dispatch> SaveFileDispatchRows() {
+  static constexpr Dispatch kRows[] = {
+      {15, CHK16, FTP16, ANSER16},
+      {16, CHK16, FTP16, ANSER16},
+      {24, CHK25, FTP25, ANSER25},
+      {25, CHK25, FTP25, ANSER25},
+  };
+  return kRows;
 }
 
 }  // namespace kv

@@ -1,9 +1,9 @@
 // Library and object save files: download (15 library, 16 object) and upload
 // (24 library, 25 object). One method of each stage serves both codes of a
-// direction and reads MENUNO to tell them apart.
+// direction and tells them apart by the run's operation code.
 #pragma once
 #include <cstdint>
-#include <string>
+#include <span>
 #include <string_view>
 
 #include "client/engine/methods.h"
@@ -14,14 +14,17 @@ namespace kv {
 std::string_view SaveFileOperationTitle(int code);
 
 void CHK16(RunContext& ctx, std::int16_t& flag);
-void FTP16(RunContext& ctx, const std::string& arg);
+void FTP16(RunContext& ctx);
 // On success: the listing workbook (when リスト要 is ticked), the clipboard
 // emptied, the completion line, then DFT2.dat; nothing is written otherwise.
-void ANSER16(RunContext& ctx, const std::string& arg);
+void ANSER16(RunContext& ctx);
 
 void CHK25(RunContext& ctx, std::int16_t& flag);
-void FTP25(RunContext& ctx, const std::string& arg);
+void FTP25(RunContext& ctx);
 // Writes DFT2.dat (six lines) whatever the outcome.
-void ANSER25(RunContext& ctx, const std::string& arg);
+void ANSER25(RunContext& ctx);
+
+// The dispatch rows of operations 15, 16, 24 and 25.
+std::span<const Dispatch> SaveFileDispatchRows();
 
 }  // namespace kv

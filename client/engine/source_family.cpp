@@ -66,7 +66,7 @@ std::vector<ReplyTest> Anser21Tests() {
 
 void CHK11(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk11, flag); }
 
-void FTP11(RunContext& ctx, const std::string&) {
+void FTP11(RunContext& ctx) {
   const Panel& p = ctx.panel;
   ScriptFrame frame(ctx, Sentinel::Member);
   frame.Write({"quote TYPE C 943", "quote site trim 0"},
@@ -76,7 +76,7 @@ void FTP11(RunContext& ctx, const std::string&) {
                            p.Text(Ctl::IPADR), p.Text(Ctl::WRKS)})});
 }
 
-void ANSER11(RunContext& ctx, const std::string&) {
+void ANSER11(RunContext& ctx) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
   const auto tests = Anser11Tests();
@@ -86,7 +86,7 @@ void ANSER11(RunContext& ctx, const std::string&) {
 
 void CHK21(RunContext& ctx, std::int16_t& flag) { RunChecks(ctx.panel, kChk21, flag); }
 
-void FTP21(RunContext& ctx, const std::string&) {
+void FTP21(RunContext& ctx) {
   const Panel& p = ctx.panel;
   // #SRCUP receives the text of タイプ unchanged (no short type code such as
   // DSP for DSPF): the host program takes the full source type.
@@ -99,16 +99,24 @@ void FTP21(RunContext& ctx, const std::string&) {
                            p.Text(Ctl::オブジェクトライブラリー)})});
 }
 
-void ANSER21(RunContext& ctx, const std::string& compile) {
+void ANSER21(RunContext& ctx) {
   Panel& p = ctx.panel;
   const ReplyLine reply = ReadReply();
-  const bool compiled = !compile.empty() && compile != "0";
+  const bool compiled = p.Value(Ctl::コンパイル) != 0;
   const auto tests = Anser21Tests();
   RunReplyTests(ctx, reply, tests, [&] {
     p.SetText(Ctl::LABEL99, compiled ? std::string("送信完了しました。コンパイル結果はQSYSOPRに出力されています。")
                                      : "ソースメンバー「" + reply.DetailText() + "」送信完了しました。");
   });
   WriteRememberedInputs(p, InputsLayout::DFT);
+}
+
+std::span<const Dispatch> SourceDispatchRows() {
+  static constexpr Dispatch kRows[] = {
+      {11, CHK11, FTP11, ANSER11},
+      {21, CHK21, FTP21, ANSER21},
+  };
+  return kRows;
 }
 
 }  // namespace kv

@@ -6,7 +6,6 @@
 #include "client/engine/pc_path_check.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
-#include "client/panel/panel_text.h"
 #include "client/workfiles/remembered_inputs.h"
 #include "common/textfile.h"
 
@@ -50,10 +49,10 @@ void CHK17(RunContext& ctx, std::int16_t& flag) {
   RunChecks(ctx.panel, kChecks, flag);
 }
 
-void FTP17(RunContext& ctx, const std::string&) {
+void FTP17(RunContext& ctx) {
   const Panel& panel = ctx.panel;
   ScriptFrame frame(ctx, Sentinel::Member);
-  const bool text = MenuNo(panel) == 18;
+  const bool text = ctx.code == 18;
   const std::vector<std::string> params = {panel.Text(Ctl::ファイル名),   panel.Text(Ctl::ジョブ名),
                                            panel.Text(Ctl::スプールユーザー), panel.Text(Ctl::番号),
                                            panel.Text(Ctl::スプール番号), panel.Text(Ctl::IPADR),
@@ -71,9 +70,9 @@ void FTP17(RunContext& ctx, const std::string&) {
                 {"quote site trim 0"});
 }
 
-void ANSER17(RunContext& ctx, const std::string&) {
+void ANSER17(RunContext& ctx) {
   Panel& panel = ctx.panel;
-  const std::string title(SpoolOperationTitle(MenuNo(panel)));
+  const std::string title(SpoolOperationTitle(ctx.code));
   constexpr ReplyMethod m = ReplyMethod::ANSER17;
   const std::string_view missing = "スプールが存在しません確認してください。";
   const std::array<ReplyTest, 7> tests = {
@@ -106,7 +105,7 @@ void CHK26(RunContext& ctx, std::int16_t& flag) {
     FailCheck(panel, flag, "スプール・ファイルが存在しません。", kUploadTitle, Ctl::pcファイル名);
 }
 
-void FTP26(RunContext& ctx, const std::string&) {
+void FTP26(RunContext& ctx) {
   const Panel& panel = ctx.panel;
   // The long sentinel: a reply that never arrives reads as a timeout instead
   // of as the previous run's outcome.
@@ -117,7 +116,7 @@ void FTP26(RunContext& ctx, const std::string&) {
               {"quote TYPE C 943"});
 }
 
-void ANSER26(RunContext& ctx, const std::string&) {
+void ANSER26(RunContext& ctx) {
   Panel& panel = ctx.panel;
   const std::string title(kUploadTitle);
   constexpr ReplyMethod m = ReplyMethod::ANSER26;
@@ -134,6 +133,15 @@ void ANSER26(RunContext& ctx, const std::string&) {
   RunReplyTests(ctx, ReadReply(), tests,
                 [&] { panel.SetText(Ctl::LABEL99, "スプール・アップロード完了しました。"); });
   WriteRememberedInputs(panel, InputsLayout::DFTS2);
+}
+
+std::span<const Dispatch> SpoolDispatchRows() {
+  static constexpr Dispatch kRows[] = {
+      {17, CHK17, FTP17, ANSER17},
+      {18, CHK17, FTP17, ANSER17},
+      {26, CHK26, FTP26, ANSER26},
+  };
+  return kRows;
 }
 
 }  // namespace kv

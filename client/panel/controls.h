@@ -44,8 +44,9 @@ std::string_view NameOf(Ctl c);
 inline constexpr std::uint32_t kTitleColourDownload = 0x80000001u;
 inline constexpr std::uint32_t kTitleColourUpload = 0x000000C0u;
 
-// The fourteen text boxes that are trimmed before a run or a chooser, in this order.
-inline constexpr Ctl kTrimmedBoxes[] = {
+// The fourteen text boxes the operator types into: each selects its whole text
+// when it gets the focus, and all are trimmed before a run or a chooser, in this order.
+inline constexpr Ctl kInputBoxes[] = {
     Ctl::pcファイル名, Ctl::IPアドレス, Ctl::ライブラリー名, Ctl::ファイル名, Ctl::メンバー名,
     Ctl::オブジェクトライブラリー, Ctl::リリース, Ctl::復元先, Ctl::ジョブ名, Ctl::スプールユーザー,
     Ctl::番号, Ctl::スプール番号, Ctl::ユーザー, Ctl::パスワード,

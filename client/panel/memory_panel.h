@@ -20,7 +20,8 @@ struct PanelEvent {
   bool operator==(const PanelEvent&) const = default;
 };
 
-// Readable form for test failures: message<TAB>title<TAB>text<TAB>icon or focus<TAB>control.
+// One line of what a user saw, as kvxfer prints it and test failures show it:
+// message<TAB>title<TAB>text<TAB>icon or focus<TAB>control.
 inline std::ostream& operator<<(std::ostream& os, const PanelEvent& e) {
   if (e.kind == PanelEvent::Kind::Focus) return os << "focus\t" << e.text;
   return os << "message\t" << e.title << '\t' << e.text << '\t'

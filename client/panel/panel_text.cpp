@@ -14,7 +14,7 @@ int MenuNo(const Panel& panel) {
 }
 
 void TrimPanel(Panel& panel) {
-  for (Ctl c : kTrimmedBoxes) panel.SetText(c, Trim(panel.Text(c)));
+  for (Ctl c : kInputBoxes) panel.SetText(c, Trim(panel.Text(c)));
 }
 
 }  // namespace kv

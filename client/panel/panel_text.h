@@ -8,7 +8,7 @@ namespace kv {
 // Numeric value of MENUNO as the pipeline reads it (0 when it is not a number).
 int MenuNo(const Panel& panel);
 
-// Trims the fourteen text boxes in place.
+// Trims the fourteen input boxes in place.
 void TrimPanel(Panel& panel);
 
 }  // namespace kv

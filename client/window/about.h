@@ -1,8 +1,6 @@
 // The about window frmAbout: its texts, built from the program's version
 // resource, and the start of the system-information tool.
 #pragma once
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,16 +24,6 @@ struct AboutTexts {
 };
 
 AboutTexts BuildAboutTexts(const VersionInfo& info);
-
-// Registry value types the about window understands.
-inline constexpr std::uint32_t kRegSz = 1;
-inline constexpr std::uint32_t kRegDword = 4;
-
-// The text GetKeyValue gives a value read from the registry: `data` holds the
-// bytes the query returned. A string loses its terminating NUL (when it has
-// one); a DWORD becomes its decimal value. Other types give nothing, and the
-// caller leaves its text as it was.
-std::optional<std::string> RegistryValueText(std::uint32_t type, std::string_view data);
 
 // What StartSysInfo needs from the system.
 class SysInfoHost {

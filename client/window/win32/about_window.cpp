@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "client/window/win32/ids.h"
+#include "common/win32/registry.h"
 #include "common/win32/widen.h"
 
 namespace kv::win32 {
@@ -159,36 +160,6 @@ VersionInfo ReadVersionInfo() {
   info.company = QueryString(block, L"CompanyName");
   info.copyright = QueryString(block, L"LegalCopyright");
   return info;
-}
-
-bool GetKeyValue(HKEY root, const std::string& keyName, const std::string& valueName, std::string& value) {
-  value.clear();
-  HKEY key = nullptr;
-  // Read access is all this needs; asking for more fails for users without
-  // administrator rights on HKEY_LOCAL_MACHINE.
-  if (RegOpenKeyExA(root, keyName.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  char buffer[1024] = {};
-  DWORD size = sizeof buffer;
-  DWORD type = 0;
-  LONG rc = RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-  if (rc != ERROR_SUCCESS) {
-    RegCloseKey(key);
-    return false;
-  }
-  std::optional<std::string> text = RegistryValueText(type, std::string_view(buffer, size));
-  if (text) {
-    if (type == kRegSz) {
-      // The A call returns the text in the ANSI code page.
-      int wlen = MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), nullptr, 0);
-      std::wstring w(static_cast<size_t>(wlen), L'\0');
-      MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), w.data(), wlen);
-      value = Narrow(w);
-    } else {
-      value = *text;
-    }
-  }
-  RegCloseKey(key);
-  return true;
 }
 
 HWND AboutWindow() { return g_about; }

@@ -14,7 +14,4 @@ HWND AboutWindow();
 // The program's own version resource.
 VersionInfo ReadVersionInfo();
 
-// GetKeyValue under HKEY_LOCAL_MACHINE.
-bool GetKeyValue(HKEY root, const std::string& keyName, const std::string& valueName, std::string& value);
-
 }  // namespace kv::win32

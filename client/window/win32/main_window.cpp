@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "client/workfiles/paths.h"
 #include "client/engine/pipeline.h"
 #include "client/window/choosers.h"
 #include "client/window/main_panel.h"
@@ -16,6 +15,7 @@
 #include "client/window/win32/ids.h"
 #include "client/window/win32/logo.h"
 #include "client/window/win32/win32_panel.h"
+#include "client/workfiles/paths.h"
 #include "common/win32/widen.h"
 
 namespace kv::win32 {
@@ -27,12 +27,6 @@ constexpr wchar_t kSupportPage[] = L"https://kv-transit.example.com/support/";
 // Client area of the window in twips.
 constexpr int kClientWidth = 9465;
 constexpr int kClientHeight = 6390;
-
-// The fourteen text boxes that select their whole text when they get the focus.
-constexpr Ctl kSelectOnFocus[] = {
-    Ctl::IPアドレス, Ctl::ユーザー, Ctl::パスワード, Ctl::ファイル名, Ctl::ライブラリー名, Ctl::メンバー名, Ctl::pcファイル名,
-    Ctl::ジョブ名, Ctl::スプールユーザー, Ctl::番号, Ctl::スプール番号, Ctl::リリース, Ctl::オブジェクトライブラリー, Ctl::復元先,
-};
 
 // Keeps the operation inputs as they are while a run is under way: the reply
 // is interpreted against the same panel afterwards (the success line and the
@@ -196,7 +190,7 @@ void OnMenu(HWND hwnd, int index) {
 void OnControl(Ctl c, int code) {
   Win32Panel& panel = g_app->panel;
   if (code == EN_SETFOCUS) {
-    for (Ctl s : kSelectOnFocus) {
+    for (Ctl s : kInputBoxes) {
       if (s != c) continue;
       HWND h = panel.Handle(c);
       SendMessageW(h, EM_SETSEL, 0, GetWindowTextLengthW(h));

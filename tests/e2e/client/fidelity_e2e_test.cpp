@@ -143,10 +143,6 @@ TEST_F(FidelityE2E, AUtf8FileLoadsAsItsText) {
   EXPECT_TRUE(Upload("BIG", "\xEF\xBB\xBF" + rows, &label).empty());
   EXPECT_EQ(label, "BIG:「大量」アップ・ロード完了しました。件数    2件");
   EXPECT_EQ(Member("FIDLIB", "ORDERS", "BIG"), loaded);
-  // Without the mark the host knows UTF-8 from Shift-JIS by its bytes.
-  EXPECT_TRUE(Upload("BIG", "600009,\"ユーザー\",u,1,1,y\r\n", &label).empty());
-  EXPECT_EQ(Member("FIDLIB", "ORDERS", "BIG"), (std::vector<std::string>{"600009,\"ユーザー\",\"u\",1.00,1,\"y\""}));
-  EXPECT_TRUE(Upload("BIG", "\xEF\xBB\xBF" + rows).empty());
   // A character code page 932 cannot hold stops the put: nothing is loaded.
   EXPECT_EQ(Upload("BIG", "\xEF\xBB\xBF" "600003,\"Café\",u,1,1,y\r\n"),
             (std::vector<PanelEvent>{Box("処理出来ませんでした。AS400のジョブログを見て下さい。", kUploadTitle),

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
 #include "client/window/win32/ids.h"
 #include "tests/gui/win32/driver.h"
 #include "tests/gui/win32/harness.h"

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
 #include "tests/unit/common/test_support.h"
 
 namespace kv {
@@ -109,10 +109,10 @@ TEST_F(ChoosersTest, EmptyMemberProposesExtensionOnly) {
 
 TEST_F(ChoosersTest, TrimsAllFourteenBoxesButNotTheComboEvenWhenCancelled) {
   Pick(11);
-  for (Ctl c : kTrimmedBoxes) panel.SetText(c, "  v ");
+  for (Ctl c : kInputBoxes) panel.SetText(c, "  v ");
   panel.SetText(Ctl::タイプ, " RPG ");
   ChooseDownloadTarget(panel, dialog);
-  for (Ctl c : kTrimmedBoxes) {
+  for (Ctl c : kInputBoxes) {
     if (c == Ctl::pcファイル名) continue;
     EXPECT_EQ(panel.Text(c), "v") << NameOf(c);
   }

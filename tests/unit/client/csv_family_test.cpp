@@ -58,8 +58,9 @@ TEST(CsvFamily, Ftp14ScriptColumnNamesFlag) {
   for (const std::string flag : {"0", "1"}) {
     MemberFixture f(14);
     f.Set(With([](Inputs& i) { i.file = "得意先"; i.member = "TOKUI"; i.pc = "C:\\csv\\TOKUI.CSV"; }));
+    f.panel.SetValue(Ctl::漢字, flag == "1");
     f.drive.PutFile("FTPTEXT.DAT", "old\r\n");
-    EXPECT_EQ(f.Script(FTP14, flag),
+    EXPECT_EQ(f.Script(FTP14),
               ClientDrive::Cp932Lines({
                   "open 10.0.0.1",
                   "QSECOFR",
@@ -117,7 +118,7 @@ TEST(CsvFamily, Anser14Table) {
       {Reply("MBRERR"), {Box("正しく入力して下さい。(*ALLや総称は指定できません)", t), Focus("メンバー名")}, ""},
       {Reply("PACDTA"), {}, ""},
   };
-  ExpectReplies(14, ANSER14, "", rows, "DFTC.dat", kRememberedDefaults);
+  ExpectReplies(14, ANSER14, rows, "DFTC.dat", kRememberedDefaults);
 }
 
 // ---- ANSER23 ----
@@ -148,7 +149,7 @@ TEST(CsvFamily, Anser23Table) {
        {Box("変換エラーが有りました。出力先に内容出力されています、ご確認下さい。", t), Focus("メンバー名")}, ""},  // 32
       {Reply("wn"), {}, ""},
   };
-  ExpectReplies(23, ANSER23, "", rows, "DFTC.dat", kRememberedDefaults);
+  ExpectReplies(23, ANSER23, rows, "DFTC.dat", kRememberedDefaults);
 }
 
 // DFTC.dat is the CSV operations' own file: DFT.dat is left alone.

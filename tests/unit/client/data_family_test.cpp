@@ -72,7 +72,7 @@ TEST(DataFamily, Ftp13ScriptVariants) {
     f.Set(With([](Inputs& i) { i.file = "URIAGE"; i.member = "M2024"; i.pc = "C:\\data\\M2024.txt"; }));
     f.panel.SetValue(Ctl::漢字, r.kanji);
     f.drive.PutFile("FTPTEXT.DAT", "old\r\n");
-    EXPECT_EQ(f.Script(FTP13, std::to_string(r.code)),
+    EXPECT_EQ(f.Script(FTP13),
               ClientDrive::Cp932Lines({
                   "open 10.0.0.1",
                   "QSECOFR",
@@ -151,7 +151,7 @@ TEST(DataFamily, Anser13Table) {
         {Reply("MBRERR"), {}, ""},
         {Reply("notlib"), {}, ""},
     };
-    ExpectReplies(code, ANSER13, std::to_string(code), rows, "DFT.dat", kRememberedDefaults);
+    ExpectReplies(code, ANSER13, rows, "DFT.dat", kRememberedDefaults);
   }
 }
 
@@ -175,7 +175,7 @@ TEST(DataFamily, Anser22Table) {
         {Reply("NOTMBR"), {Box(kNotMbr, t), Focus("メンバー名")}, ""},
         {Reply("PACDTA"), {}, ""},
     };
-    ExpectReplies(code, ANSER22, "", rows, "DFT.dat", kRememberedDefaults);
+    ExpectReplies(code, ANSER22, rows, "DFT.dat", kRememberedDefaults);
   }
 }
 

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "client/engine/methods.h"
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "tests/unit/client/check_table.h"
 #include "tests/unit/client/client_fixture.h"
 
 namespace kvtest {
@@ -38,13 +39,6 @@ inline kv::PanelEvent Focus(const std::string& control) {
   return {kv::PanelEvent::Kind::Focus, control, "", kv::MsgIcon::None};
 }
 
-inline std::string Describe(const std::vector<kv::PanelEvent>& events) {
-  std::string s;
-  for (const auto& e : events)
-    s += (e.kind == kv::PanelEvent::Kind::Message ? "message\t" + e.title + "\t" + e.text : "focus\t" + e.text) + "\n";
-  return s;
-}
-
 // Inputs of the member panels; every member a test leaves alone passes the checks.
 struct Inputs {
   std::string lib = "QGPL", file = "QRPGSRC", member = "PGM1";
@@ -67,7 +61,7 @@ inline Inputs With(void (*edit)(Inputs&)) {
 
 class MemberFixture {
  public:
-  explicit MemberFixture(int code) {
+  explicit MemberFixture(int code) : code(code) {
     kv::StartUp(panel, [] { return kv::HostInfo{"10.0.0.5", "pc01"}; });
     kv::SelectOperation(panel, code);
     panel.SetText(kv::Ctl::IPアドレス, "10.0.0.1");
@@ -88,32 +82,25 @@ class MemberFixture {
     panel.SetValue(Ctl::コンパイル, in.compile);
     panel.SetValue(Ctl::漢字, in.kanji);
   }
-  // Runs a validation method; returns the flag it left.
-  std::int16_t Check(kv::CheckMethod m) {
-    panel.ClearEvents();
-    std::int16_t flag = 7;  // the method resets it
-    kv::RunContext ctx{panel};
-    m(ctx, flag);
-    return flag;
-  }
   // Writes the script; returns kvtrn.ini's bytes.
-  std::string Script(kv::ScriptMethod m, const std::string& arg = "") {
-    kv::RunContext ctx{panel};
-    m(ctx, arg);
+  std::string Script(kv::ScriptMethod m) {
+    kv::RunContext ctx{panel, {}, code};
+    m(ctx);
     return drive.File("kvtrn.ini");
   }
   // Puts `line` into the reply file (nothing: no reply file) and runs the reply method.
-  void Answer(kv::ReplyMethodFn m, const std::optional<std::string>& line, const std::string& arg = "") {
+  void Answer(kv::ReplyMethodFn m, const std::optional<std::string>& line) {
     std::filesystem::remove(drive.Dir() + "/FTPTEXT.DAT");
     if (line) drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({*line}));
     panel.ClearEvents();
     panel.SetText(kv::Ctl::LABEL99, "");
-    kv::RunContext ctx{panel};
-    m(ctx, arg);
+    kv::RunContext ctx{panel, {}, code};
+    m(ctx);
   }
   const std::vector<kv::PanelEvent>& Events() const { return panel.Events(); }
   std::string Label() const { return panel.Text(kv::Ctl::LABEL99); }
 
+  int code;
   ClientDrive drive;
   kv::MemoryPanel panel;
 };
@@ -141,11 +128,7 @@ void ExpectChecks(int code, kv::CheckMethod m, const CheckRow (&rows)[N]) {
   for (const auto& r : rows) {
     MemberFixture f(code);
     f.Set(r.in);
-    std::int16_t flag = f.Check(m);
-    const std::string where = std::to_string(code) + " " + r.name;
-    EXPECT_EQ(Describe(f.Events()), Describe(r.events)) << where;
-    EXPECT_EQ(f.Events(), r.events) << where;
-    EXPECT_EQ(flag, r.events.empty() ? 0 : 1) << where;
+    ExpectCheck(f.panel, code, m, r.events, std::to_string(code) + " " + r.name);
   }
 }
 
@@ -159,14 +142,13 @@ inline void ExpectAnswered(const MemberFixture& f, const ReplyRow& r, const std:
   EXPECT_EQ(f.drive.File(rememberedFile), remembered) << where;
 }
 
-// Runs every row of a reply table on a fresh panel for operation `code`, the
-// reply method receiving `arg`.
+// Runs every row of a reply table on a fresh panel for operation `code`.
 template <std::size_t N>
-void ExpectReplies(int code, kv::ReplyMethodFn m, const std::string& arg, const ReplyRow (&rows)[N],
+void ExpectReplies(int code, kv::ReplyMethodFn m, const ReplyRow (&rows)[N],
                    const std::string& rememberedFile, const std::string& remembered) {
   for (const auto& r : rows) {
     MemberFixture f(code);
-    f.Answer(m, r.line, arg);
+    f.Answer(m, r.line);
     ExpectAnswered(f, r, rememberedFile, remembered,
                    std::to_string(code) + " [" + r.line.value_or("<no file>") + "]");
   }

@@ -3,9 +3,9 @@
 
 #include <map>
 
-#include "client/window/operations.h"
 #include "client/window/about.h"
 #include "client/window/menus.h"
+#include "client/window/operations.h"
 
 namespace kv {
 namespace {
@@ -51,19 +51,6 @@ TEST(AboutTest, TextsFromTheVersionResource) {
   EXPECT_EQ(t.company, "Co");
   EXPECT_EQ(t.copyright, "(C) Co");
   EXPECT_EQ(BuildAboutTexts({"", "t", "", "", 12, 3, 40}).version, "ﾊﾞｰｼﾞｮﾝ 12.3.40");
-}
-
-TEST(AboutTest, RegistryValueText) {
-  using namespace std::string_literals;
-  EXPECT_EQ(RegistryValueText(kRegSz, "C:\\Tools\0"s), "C:\\Tools");
-  // A string whose last returned byte is not NUL keeps every byte.
-  EXPECT_EQ(RegistryValueText(kRegSz, "C:\\Tools"s), "C:\\Tools");
-  EXPECT_EQ(RegistryValueText(kRegSz, "\0"s), "");
-  EXPECT_EQ(RegistryValueText(kRegDword, "\x01\x00\x00\x00"s), "1");
-  // Each byte keeps both hex digits: 0x0102 is 258, not 0x12.
-  EXPECT_EQ(RegistryValueText(kRegDword, "\x02\x01\x00\x00"s), "258");
-  EXPECT_EQ(RegistryValueText(kRegDword, "\x00\x00\x00\x80"s), "2147483648");
-  EXPECT_EQ(RegistryValueText(3, "ab"s), std::nullopt);
 }
 
 // A system with scripted files, registry values and process starts.

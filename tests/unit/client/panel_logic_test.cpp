@@ -1,9 +1,11 @@
 // Start-up, INIT and the operation menu handlers, on the memory panel.
 #include <gtest/gtest.h>
 
-#include "client/window/operations.h"
-#include "client/window/main_panel.h"
+#include <algorithm>
+
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/window/operations.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;
@@ -33,6 +35,15 @@ TEST(ControlTable, RowsAreInEnumOrderWithUniqueNames) {
   EXPECT_EQ(ControlInfo(Ctl::番号).maxLength, 6);
   EXPECT_EQ(ControlInfo(Ctl::IPアドレス).maxLength, 15);
   EXPECT_EQ(ControlInfo(Ctl::pcファイル名).maxLength, 0);
+}
+
+TEST(ControlTable, TheInputBoxesAreEveryVisibleTextBoxOnce) {
+  std::vector<Ctl> listed(std::begin(kInputBoxes), std::end(kInputBoxes));
+  std::vector<Ctl> boxes;
+  for (const auto& s : AllControls())
+    if (s.kind == CtlKind::TextBox) boxes.push_back(s.ctl);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, boxes);
 }
 
 TEST(StartUp, WithoutConnectionFileTheDesignTextsDoNotSurvive) {

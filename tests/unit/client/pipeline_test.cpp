@@ -1,12 +1,18 @@
 // The Execute handler: trimming, the checks and their order, the stages of a
-// run, the running state, and the FTP client start.
+// run, the running state, the FTP client start, and the dispatch rows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "client/engine/csv_family.h"
+#include "client/engine/data_family.h"
 #include "client/engine/pipeline.h"
-#include "client/window/main_panel.h"
+#include "client/engine/savefile_family.h"
+#include "client/engine/source_family.h"
+#include "client/engine/spool_family.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/window/operations.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;
@@ -23,16 +29,16 @@ void FailingCheck(RunContext& ctx, std::int16_t& flag) {
   flag = 1;
 }
 void PassingCheck(RunContext& ctx, std::int16_t&) { g_trace.push_back("CHK lib=" + ctx.panel.Text(Ctl::ライブラリー名)); }
-void Script(RunContext& ctx, const std::string& arg) {
-  g_trace.push_back("FTP " + arg + " caption=" + ctx.panel.Text(Ctl::実行));
+void Script(RunContext& ctx) {
+  g_trace.push_back("FTP code=" + std::to_string(ctx.code) + " caption=" + ctx.panel.Text(Ctl::実行));
 }
-void Reply(RunContext& ctx, const std::string& arg) {
-  g_trace.push_back("ANSER " + arg);
+void Reply(RunContext& ctx) {
+  g_trace.push_back("ANSER code=" + std::to_string(ctx.code));
   ctx.panel.SetText(Ctl::LABEL99, "done");
 }
 
-const Dispatch kPassing{12, PassingCheck, Script, Ctl::MENUNO, Reply, Ctl::漢字};
-const Dispatch kFailing{12, FailingCheck, Script, std::nullopt, Reply, std::nullopt};
+const Dispatch kPassing{12, PassingCheck, Script, Reply};
+const Dispatch kFailing{12, FailingCheck, Script, Reply};
 
 struct Fixture {
   ClientDrive drive;
@@ -110,8 +116,8 @@ TEST(Execute, StagesInOrderOnTrimmedTexts) {
   f.panel.SetText(Ctl::LABEL99, "old result");
   auto events = f.Run(kPassing);
   EXPECT_TRUE(events.empty());
-  EXPECT_EQ(g_trace, (std::vector<std::string>{"CHK lib=MYLIB", "FTP 12 caption=実行中",
-                                               "RUN C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSIT\\kvtrn.ini", "ANSER 1"}));
+  EXPECT_EQ(g_trace, (std::vector<std::string>{"CHK lib=MYLIB", "FTP code=12 caption=実行中",
+                                               "RUN C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSIT\\kvtrn.ini", "ANSER code=12"}));
   EXPECT_EQ(f.panel.Text(Ctl::実行), "ＯＫ");
   EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "done");
   EXPECT_EQ(f.panel.Text(Ctl::パスワード), "PW");
@@ -140,7 +146,7 @@ TEST(Execute, ASecondPressDuringARunIsIgnored) {
   };
   pl.Execute(ctx);
   EXPECT_EQ(nested, 1);
-  EXPECT_EQ(std::count(g_trace.begin(), g_trace.end(), "ANSER 0"), 1);
+  EXPECT_EQ(std::count(g_trace.begin(), g_trace.end(), "ANSER code=12"), 1);
   EXPECT_FALSE(pl.Running());
 }
 
@@ -152,7 +158,7 @@ TEST(Execute, ClientThatCannotStartIsReportedAndTheRunEnds) {
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].text, std::string(kCannotStartText));
   EXPECT_EQ(events[0].icon, MsgIcon::Exclamation);
-  EXPECT_EQ(g_trace.back(), "FTP 12 caption=実行中");  // no reply method after a run that never started
+  EXPECT_EQ(g_trace.back(), "FTP code=12 caption=実行中");  // no reply method after a run that never started
   EXPECT_EQ(f.panel.Text(Ctl::実行), "ＯＫ");
 }
 
@@ -255,4 +261,18 @@ TEST(Execute, ProgressShowsInLabel99WhileAReportingClientRunsAndIsClearedBeforeT
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ(progress.back(), "");  // the progress line goes when the client has ended
   }
+TEST(Dispatch, EveryOperationHasOneRowWithAllThreeMethods) {
+  std::vector<int> codes;
+  for (const Operation& op : AllOperations()) {
+    const Dispatch* d = FindDispatch(op.code);
+    ASSERT_NE(d, nullptr) << op.code;
+    EXPECT_EQ(d->code, op.code);
+    EXPECT_TRUE(d->check && d->script && d->reply) << op.code;
+    codes.push_back(op.code);
+  }
+  for (int code : {0, 10, 19, 20, 28}) EXPECT_EQ(FindDispatch(code), nullptr) << code;
+  // A code that two families claimed would hide one of them.
+  for (std::span<const Dispatch> rows :
+       {SourceDispatchRows(), DataDispatchRows(), CsvDispatchRows(), SaveFileDispatchRows(), SpoolDispatchRows()})
+    for (const Dispatch& d : rows) EXPECT_EQ(FindDispatch(d.code), &d) << d.code;
 }

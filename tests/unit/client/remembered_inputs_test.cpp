@@ -2,8 +2,8 @@
 // position-only reader with its line buffer.
 #include <gtest/gtest.h>
 
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
 #include "client/workfiles/remembered_inputs.h"
 #include "tests/unit/client/client_fixture.h"
 

@@ -6,8 +6,9 @@
 
 #include "client/engine/pipeline.h"
 #include "client/engine/savefile_family.h"
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "tests/unit/client/check_table.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;
@@ -24,11 +25,12 @@ PanelEvent Focus(std::string name) { return {PanelEvent::Kind::Focus, std::move(
 
 // One operation picked and every input filled with a valid value.
 struct SavFixture {
+  int code;  // of the run, as the pipeline passes it
   ClientDrive drive;
   MemoryPanel panel;
   std::vector<std::string> listingCalls;
 
-  explicit SavFixture(int code) {
+  explicit SavFixture(int code) : code(code) {
     StartUp(panel, [] { return HostInfo{"10.0.0.5", "pc01"}; });
     SelectOperation(panel, code);
     panel.SetText(Ctl::IPアドレス, "10.0.0.1");
@@ -49,18 +51,13 @@ struct SavFixture {
                         // What the panel and the files look like when the builder is reached.
                         listingCalls.push_back("label=" + ctx.panel.Text(Ctl::LABEL99) +
                                                " dft2=" + drive.File("DFT2.dat"));
-                      }};
+                      },
+                      code};
   }
-  std::int16_t Check(void (*chk)(RunContext&, std::int16_t&)) {
-    RunContext ctx = Context();
-    std::int16_t flag = 0;
-    chk(ctx, flag);
-    return flag;
-  }
-  void Reply(void (*anser)(RunContext&, const std::string&), const std::string* line) {
+  void Reply(ReplyMethodFn anser, const std::string* line) {
     if (line) drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({*line}));
     RunContext ctx = Context();
-    anser(ctx, "");
+    anser(ctx);
   }
   Events Execute() {
     Pipeline pl;
@@ -78,24 +75,6 @@ const std::string kTen = "1234567890";
 
 // ---- validation -------------------------------------------------------------
 
-struct CheckRow {
-  const char* name;
-  int code;
-  std::vector<std::pair<Ctl, std::string>> set;
-  Events expected;
-};
-
-void RunCheckRows(void (*chk)(RunContext&, std::int16_t&), const std::vector<CheckRow>& rows) {
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    SavFixture f(row.code);
-    for (const auto& [ctl, text] : row.set) f.panel.SetText(ctl, text);
-    std::int16_t flag = f.Check(chk);
-    EXPECT_EQ(f.panel.Events(), row.expected);
-    EXPECT_EQ(flag, row.expected.empty() ? 0 : 1);
-  }
-}
-
 TEST(SaveFileCheck, Download) {
   const Events obj = {Box("オブジェクト名を入力してください。", "オブジェクト"), Focus("ファイル名")};
   const Events lib = {Box("ライブラリー名を入力してください。", "ライブラリー"), Focus("ライブラリー名")};
@@ -107,7 +86,7 @@ TEST(SaveFileCheck, Download) {
     for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
     return all;
   };
-  RunCheckRows(CHK16, {
+  kvtest::ExpectTypedRows<SavFixture>(CHK16, {
       {"16 valid", 16, {}, {}},
       {"16 names and type all fail, path not checked", 16,
        {{Ctl::ファイル名, ""}, {Ctl::ライブラリー名, ""}, {Ctl::タイプ, ""}, {Ctl::pcファイル名, "bare"}},
@@ -136,7 +115,7 @@ TEST(SaveFileCheck, Upload) {
   Events allNames = obj;
   allNames.insert(allNames.end(), lib.begin(), lib.end());
   allNames.insert(allNames.end(), rst.begin(), rst.end());
-  RunCheckRows(CHK25, {
+  kvtest::ExpectTypedRows<SavFixture>(CHK25, {
       {"25 valid", 25, {}, {}},
       {"24 valid without object name", 24, {{Ctl::ファイル名, ""}}, {}},
       {"25 names all fail, file not checked", 25,
@@ -310,18 +289,18 @@ TEST(SaveFileDownloadReply, ListingNotWantedOrNotPossible) {
     SCOPED_TRACE("ticked, no builder");
     SavFixture f(16);
     f.panel.SetValue(Ctl::リスト要, 1);
-    RunContext ctx{f.panel};
+    RunContext ctx{f.panel, {}, 16};
     f.drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({ok}));
-    ANSER16(ctx, "");
+    ANSER16(ctx);
     EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "ダウンロード完了しました。");
   }
   {
     SCOPED_TRACE("ticked, builder fails");
     SavFixture f(16);
     f.panel.SetValue(Ctl::リスト要, 1);
-    RunContext ctx{f.panel, [](RunContext&) { throw std::runtime_error("no spreadsheet"); }};
+    RunContext ctx{f.panel, [](RunContext&) { throw std::runtime_error("no spreadsheet"); }, 16};
     f.drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({ok}));
-    ANSER16(ctx, "");
+    ANSER16(ctx);
     EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "ダウンロード完了しました。");
     EXPECT_NE(f.drive.File("DFT2.dat"), "");
   }

@@ -174,7 +174,7 @@ TEST(SourceFamily, Anser11Table) {
       {Reply("ok    "), {}, ""},
       {Reply("PACDTA"), {}, ""},  // not one of this method's words
   };
-  ExpectReplies(11, ANSER11, "", rows, "DFT.dat", kRememberedDefaults);
+  ExpectReplies(11, ANSER11, rows, "DFT.dat", kRememberedDefaults);
 }
 
 // ---- ANSER21 ----
@@ -206,7 +206,7 @@ TEST(SourceFamily, Anser21Table) {
   for (const auto& row : rows) {
     MemberFixture f(21);
     f.panel.SetValue(Ctl::コンパイル, row.compile == "1");
-    f.Answer(ANSER21, row.r.line, row.compile);
+    f.Answer(ANSER21, row.r.line);
     ExpectAnswered(f, row.r, "DFT.dat", kRememberedDefaults, "[" + row.r.line.value_or("<no file>") + "] compile " + row.compile);
   }
 }
@@ -214,7 +214,7 @@ TEST(SourceFamily, Anser21Table) {
 TEST(SourceFamily, RememberedInputsAfterFailureHoldTheFailedInputs) {
   MemberFixture f(21);
   f.Set(With([](Inputs& i) { i.lib = "BADLIB"; i.file = "ﾌｧｲﾙ"; i.member = "M'1"; i.objlib = ""; }));
-  f.Answer(ANSER21, Reply("NOTLIB"), "0");
+  f.Answer(ANSER21, Reply("NOTLIB"));
   EXPECT_EQ(f.drive.File("DFT.dat"), ClientDrive::Cp932Lines({"SYSTEM:10.0.0.1", "USER:QSECOFR", "PWRD:PW1",
                                                               "SLIB:BADLIB", "SFIL:ﾌｧｲﾙ", "SMBR:M'1", "OLIB:"}));
 }

@@ -4,8 +4,9 @@
 
 #include "client/engine/pipeline.h"
 #include "client/engine/spool_family.h"
-#include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "tests/unit/client/check_table.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;
@@ -21,10 +22,11 @@ PanelEvent Box(std::string text, std::string title) {
 PanelEvent Focus(std::string name) { return {PanelEvent::Kind::Focus, std::move(name), "", MsgIcon::None}; }
 
 struct SplFixture {
+  int code;  // of the run, as the pipeline passes it
   ClientDrive drive;
   MemoryPanel panel;
 
-  explicit SplFixture(int code) {
+  explicit SplFixture(int code) : code(code) {
     StartUp(panel, [] { return HostInfo{"10.0.0.5", "pc01"}; });
     SelectOperation(panel, code);
     panel.SetText(Ctl::IPアドレス, "10.0.0.1");
@@ -46,16 +48,10 @@ struct SplFixture {
     drive.PutFile("LIBNAME.ini", ClientDrive::Cp932Lines({"TOOLLIB"}));
     panel.ClearEvents();
   }
-  std::int16_t Check(void (*chk)(RunContext&, std::int16_t&)) {
-    RunContext ctx{panel};
-    std::int16_t flag = 0;
-    chk(ctx, flag);
-    return flag;
-  }
-  void Reply(void (*anser)(RunContext&, const std::string&), const std::optional<std::string>& line) {
+  void Reply(ReplyMethodFn anser, const std::optional<std::string>& line) {
     if (line) drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({*line}));
-    RunContext ctx{panel};
-    anser(ctx, "");
+    RunContext ctx{panel, {}, code};
+    anser(ctx);
   }
   Events Execute() {
     Pipeline pl;
@@ -68,24 +64,6 @@ struct SplFixture {
 
 const std::string kThirty = "123456789012345678901234567890";
 
-struct CheckRow {
-  std::string name;
-  int code;
-  std::vector<std::pair<Ctl, std::string>> set;
-  Events expected;
-};
-
-void RunCheckRows(void (*chk)(RunContext&, std::int16_t&), const std::vector<CheckRow>& rows) {
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    SplFixture f(row.code);
-    for (const auto& [ctl, text] : row.set) f.panel.SetText(ctl, text);
-    std::int16_t flag = f.Check(chk);
-    EXPECT_EQ(f.panel.Events(), row.expected);
-    EXPECT_EQ(flag, row.expected.empty() ? 0 : 1);
-  }
-}
-
 }  // namespace
 
 // ---- validation -------------------------------------------------------------
@@ -97,7 +75,7 @@ TEST(SpoolCheck, DownloadStopsAtTheFirstFailure) {
   };
   const Events jobNo = box("番号が正しくありません。", t, "番号");
   const Events splNo = box("スプール番号が正しくありません。", t, "スプール番号");
-  std::vector<CheckRow> rows = {
+  std::vector<kvtest::TypedRow> rows = {
       {"valid 17", 17, {}, {}},
       {"everything empty: only the first box", 17,
        {{Ctl::ファイル名, ""}, {Ctl::ジョブ名, ""}, {Ctl::スプールユーザー, ""}, {Ctl::番号, ""},
@@ -122,7 +100,7 @@ TEST(SpoolCheck, DownloadStopsAtTheFirstFailure) {
            {"00001", false}}) {
     rows.push_back({std::string("spooled file number ") + n, 17, {{Ctl::スプール番号, n}}, ok ? Events{} : splNo});
   }
-  RunCheckRows(CHK17, rows);
+  kvtest::ExpectTypedRows<SplFixture>(CHK17, rows);
 }
 
 TEST(SpoolCheck, Upload) {
@@ -135,7 +113,7 @@ TEST(SpoolCheck, Upload) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
   };
-  RunCheckRows(CHK26, {
+  kvtest::ExpectTypedRows<SplFixture>(CHK26, {
       {"valid", 26, {}, {}},
       {"output queue and library: only the first", 26, {{Ctl::ファイル名, ""}, {Ctl::ライブラリー名, ""}}, outq},
       {"library", 26, {{Ctl::ライブラリー名, ""}}, lib},
