@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "client/engine/builtin_spreadsheet.h"
+#include "client/engine/listing_workbook.h"
 #include "client/engine/operations.h"
 #include "client/engine/pipeline.h"
 #include "client/ui/main_panel.h"
@@ -123,8 +125,12 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
   panel.ClearEvents();
 
+  // A listing workbook is built by editing the file itself and reported by its path.
+  std::vector<std::string> workbooks;
   Pipeline pipeline;
-  RunContext ctx{panel};
+  RunContext ctx{panel, ListingBuilder([&workbooks] {
+                   return std::make_unique<BuiltinSpreadsheet>([&workbooks](const std::string& path) { workbooks.push_back(path); });
+                 })};
   pipeline.Execute(ctx);
 
   bool sawMessage = false;
@@ -136,6 +142,7 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
       out << "focus\t" << e.text << '\n';
     }
   }
+  for (const auto& w : workbooks) out << "workbook\t" << w << '\n';
   std::string result = panel.Text(Ctl::LABEL99);
   if (!result.empty()) out << "label99\t" << result << '\n';
   out.flush();

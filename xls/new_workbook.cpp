@@ -139,7 +139,9 @@ Workbook NewWorkbook::Build() const {
   }
   g.push_back(Rec(rt::XF, StyleXf(true)));
   for (int i = 1; i < 15; ++i) g.push_back(Rec(rt::XF, StyleXf(false)));
-  g.push_back(Rec(rt::XF, CellXf(CellFormat{}, true)));
+  CellFormat plain;
+  plain.v = VAlign::Bottom;  // as the Normal style
+  g.push_back(Rec(rt::XF, CellXf(plain, true)));
   for (const CellFormat& f : xfs_) g.push_back(Rec(rt::XF, CellXf(f, false)));
   g.push_back(Rec(0x0293, Bytes{0x00, 0x80, 0x00, 0xFF}));  // STYLE: Normal
   g.push_back(Rec16(0x0160, 0));                            // USESELFS

@@ -18,7 +18,8 @@ inline constexpr std::uint16_t BOF = 0x0809, EOF_ = 0x000A, CONTINUE = 0x003C, S
                                BLANK = 0x0201, NUMBER = 0x0203, RK = 0x027E, BOOLERR = 0x0205, FORMULA = 0x0006,
                                RSTRING = 0x00D6, MULBLANK = 0x00BE, MULRK = 0x00BD, STRING = 0x0207,
                                ARRAY = 0x0221, TABLE = 0x0236, SHRFMLA = 0x04BC, DEFCOLWIDTH = 0x0055,
-                               COLINFO = 0x007D, WINDOW2 = 0x023E, SELECTION = 0x001D, XF = 0x00E0;
+                               COLINFO = 0x007D, WINDOW2 = 0x023E, SELECTION = 0x001D, XF = 0x00E0,
+                               MERGECELLS = 0x00E5;
 }  // namespace rt
 
 // Largest record body; longer bodies continue in CONTINUE records.

@@ -323,26 +323,44 @@ bool Workbook::SetRowHeight(std::size_t sheet, std::uint32_t row, std::uint16_t 
   return true;
 }
 
-bool Workbook::CopyRow(std::size_t sheet, std::uint32_t from, std::uint32_t to) {
-  Sheet* s = EditableSheet(sheet, std::max(from, to), 0);
-  if (!s) return false;
-  if (from == to) return true;
-  RowData copy;
-  if (auto it = s->rows.find(from); it != s->rows.end()) {
-    copy = it->second;
-    for (auto& [col, c] : copy.cells) {
-      if (c.type == rt::FORMULA) {
-        // The formula's references would need rewriting for the new row: its format only.
-        c = {rt::BLANK, CellBody(to, col, Get16(c.data.data() + 4)), {}};
-      }
-      Set16(c.data.data(), to);
+std::optional<Workbook::RowCopy> Workbook::TakeRow(std::size_t sheet, std::uint32_t row) const {
+  if (sheet >= order_.size() || row >= kMaxRows || !sheets_[order_[sheet]].worksheet) return std::nullopt;
+  const Sheet& s = sheets_[order_[sheet]];
+  RowCopy copy;
+  if (auto it = s.rows.find(row); it != s.rows.end()) copy.row = it->second;
+  for (auto& [col, c] : copy.row.cells)
+    if (c.type == rt::FORMULA) {
+      // The formula's references would need rewriting for another row: its format only.
+      c = {rt::BLANK, CellBody(row, col, Get16(c.data.data() + 4)), {}};
     }
-    if (copy.hasRecord) Set16(copy.rec.data(), to);
-  }
-  if (!copy.hasRecord && copy.cells.empty())
+  return copy;
+}
+
+bool Workbook::PutRow(std::size_t sheet, const RowCopy& copy, std::uint32_t to) {
+  Sheet* s = EditableSheet(sheet, to, 0);
+  if (!s) return false;
+  if (!copy.row.hasRecord && copy.row.cells.empty()) {
     s->rows.erase(to);
-  else
-    s->rows[to] = std::move(copy);
+    return true;
+  }
+  RowData& rd = s->rows[to] = copy.row;
+  for (auto& [col, c] : rd.cells) Set16(c.data.data(), to);
+  if (rd.hasRecord) Set16(rd.rec.data(), to);
+  return true;
+}
+
+bool Workbook::CopyRow(std::size_t sheet, std::uint32_t from, std::uint32_t to) {
+  if (from == to) return EditableSheet(sheet, to, 0) != nullptr;
+  auto copy = TakeRow(sheet, from);
+  return copy && PutRow(sheet, *copy, to);
+}
+
+bool Workbook::ClearValue(std::size_t sheet, std::uint32_t row, std::uint32_t col) {
+  Sheet* s = EditableSheet(sheet, row, col);
+  if (!s) return false;
+  if (auto r = s->rows.find(row); r != s->rows.end())
+    if (auto c = r->second.cells.find(static_cast<std::uint16_t>(col)); c != r->second.cells.end() && c->second.type != rt::BLANK)
+      c->second = {rt::BLANK, CellBody(row, col, Get16(c->second.data.data() + 4)), {}};
   return true;
 }
 
@@ -352,6 +370,35 @@ bool Workbook::ClearValues(std::size_t sheet, std::uint32_t first, std::uint32_t
   for (auto it = s->rows.lower_bound(first); it != s->rows.end() && it->first <= last; ++it)
     for (auto& [col, c] : it->second.cells)
       if (c.type != rt::BLANK) c = {rt::BLANK, CellBody(it->first, col, Get16(c.data.data() + 4)), {}};
+  return true;
+}
+
+bool Workbook::Merge(std::size_t sheet, std::uint32_t r1, std::uint32_t r2, std::uint32_t c1, std::uint32_t c2) {
+  Sheet* s = EditableSheet(sheet, std::max(r1, r2), std::max(c1, c2));
+  if (!s || r1 > r2 || c1 > c2 || (r1 == r2 && c1 == c2)) return false;
+  // A new MERGECELLS record goes after the window settings, unless one has room.
+  std::size_t at = s->records.size() - 1;
+  for (std::size_t i = 0; i < s->records.size(); ++i) {
+    const std::uint16_t t = s->records[i].type;
+    if (t == rt::WINDOW2 || t == rt::SELECTION || t == 0x0041 || t == 0x00A0 || t == 0x088B) at = i + 1;
+  }
+  for (std::size_t i = 0; i < s->records.size(); ++i) {
+    const Record& r = s->records[i];
+    if (r.type != rt::MERGECELLS || r.data.size() < 2) continue;
+    const std::size_t n = std::min<std::size_t>(Get16(r.data.data()), (r.data.size() - 2) / 8);
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::uint8_t* m = r.data.data() + 2 + 8 * k;
+      if (!(r2 < Get16(m) || r1 > Get16(m + 2) || c2 < Get16(m + 4) || c1 > Get16(m + 6))) return false;
+    }
+    if (n < 1026) at = i;
+  }
+  if (s->records[at].type != rt::MERGECELLS) {
+    s->records.insert(s->records.begin() + static_cast<std::ptrdiff_t>(at), Record{rt::MERGECELLS, Bytes{0, 0}});
+    if (s->cellTableAt > at) ++s->cellTableAt;
+  }
+  Bytes& d = s->records[at].data;
+  Set16(d.data(), Get16(d.data()) + 1u);
+  for (std::uint32_t v : {r1, r2, c1, c2}) Put16(d, v);
   return true;
 }
 

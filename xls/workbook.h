@@ -62,8 +62,19 @@ class Workbook {
   bool CopyRow(std::size_t sheet, std::uint32_t from, std::uint32_t to);
   // Every value in the rows becomes a blank that keeps its cell's format.
   bool ClearValues(std::size_t sheet, std::uint32_t first, std::uint32_t last);
+  // The value of one cell, likewise.
+  bool ClearValue(std::size_t sheet, std::uint32_t row, std::uint32_t col);
+  // Merges a range of cells into one (the first cell's value shows); false
+  // when it overlaps a merged range or leaves the sheet.
+  bool Merge(std::size_t sheet, std::uint32_t firstRow, std::uint32_t lastRow, std::uint32_t firstCol, std::uint32_t lastCol);
   // Makes one cell the selection and the active cell of the sheet's window.
   bool SelectCell(std::size_t sheet, std::uint32_t row, std::uint32_t col);
+
+  // A row as it is now, to be put into other rows later (as CopyRow does),
+  // whatever the row itself becomes in between.
+  class RowCopy;
+  std::optional<RowCopy> TakeRow(std::size_t sheet, std::uint32_t row) const;
+  bool PutRow(std::size_t sheet, const RowCopy& copy, std::uint32_t to);
 
   CellContent Cell(std::size_t sheet, std::uint32_t row, std::uint32_t col) const;
   // The height of a row that has a ROW record.
@@ -83,6 +94,14 @@ class Workbook {
     Bytes rec;                   // the ROW body (16 bytes) when hasRecord
     std::map<std::uint16_t, CellRec> cells;
   };
+
+ public:
+  class RowCopy {
+    friend class Workbook;
+    RowData row;
+  };
+
+ private:
   struct Sheet {
     bool worksheet = false;
     bool indexed = false;        // had INDEX: DBCELLs are written

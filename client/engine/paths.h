@@ -9,6 +9,8 @@ inline constexpr const char* kReply = "c:\\KV-TRANSIT\\FTPTEXT.DAT";
 inline constexpr const char* kLibName = "c:\\KV-TRANSIT\\LIBNAME.ini";
 inline constexpr const char* kConnection = "c:\\KV-TRANSIT\\kv3EV";
 inline constexpr const char* kFtpCommand = "C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSIT\\kvtrn.ini";
+inline constexpr const char* kListing = "c:\\KV-TRANSIT\\FTPLIBPC";
+inline constexpr const char* kListingTemplate = "C:\\KV-TRANSIT\\FTPLIB.xls";
 inline constexpr const char* kHelpFile = "C:\\KV-TRANSIT\\KV1.HLP";
 
 }  // namespace kv::paths
