@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "client/engine/listing_workbook.h"
 #include "client/engine/paths.h"
 #include "client/engine/pipeline.h"
 #include "client/ui/choosers.h"
@@ -14,6 +15,7 @@
 #include "client/ui/win32/about_window.h"
 #include "client/ui/win32/file_dialog.h"
 #include "client/ui/win32/ids.h"
+#include "client/ui/win32/listing_spreadsheet.h"
 #include "client/ui/win32/logo.h"
 #include "client/ui/win32/win32_panel.h"
 #include "common/win32/widen.h"
@@ -191,7 +193,7 @@ void OnControl(Ctl c, int code) {
       // A press during a run is the pipeline's to ignore; the lock belongs to the first press.
       bool first = !g_app->pipeline.Running();
       if (first) g_app->lock.Engage(panel);
-      RunContext ctx{panel};
+      RunContext ctx{panel, ListingBuilder(WindowSpreadsheets(g_app->main))};
       g_app->pipeline.Execute(ctx);
       if (first) g_app->lock.Release();
       break;
