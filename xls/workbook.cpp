@@ -112,6 +112,8 @@ std::optional<Workbook> Workbook::Load(std::span<const std::uint8_t> file, std::
       wb.sheets_.push_back(std::move(s));
       continue;
     }
+    s.original = sub.records;
+    s.originalOffset = sub.offset;
     int depth = 0;
     bool seenCells = false;
     CellRec* last = nullptr;
@@ -254,7 +256,9 @@ std::string Workbook::SheetName(std::size_t sheet) const {
 Workbook::Sheet* Workbook::EditableSheet(std::size_t sheet, std::uint32_t row, std::uint32_t col) {
   if (sheet >= order_.size() || row >= kMaxRows || col >= kMaxColumns) return nullptr;
   Sheet& s = sheets_[order_[sheet]];
-  return s.worksheet ? &s : nullptr;
+  if (!s.worksheet) return nullptr;
+  s.edited = true;
+  return &s;
 }
 
 std::uint16_t Workbook::FormatFor(const Sheet& s, std::uint32_t row, std::uint32_t col) const {
@@ -490,9 +494,25 @@ std::uint32_t Workbook::RowsUsed(std::size_t sheet) const {
 // ---- saving ----
 
 void Workbook::AppendSheet(Bytes& out, const Sheet& s) const {
-  const std::size_t start = out.size();
   if (!s.worksheet) {
     for (const Record& r : s.records) AppendRecord(out, r.type, r.data);
+    return;
+  }
+  if (!s.edited && !s.original.empty()) {
+    const std::uint32_t shift = static_cast<std::uint32_t>(out.size()) - s.originalOffset;
+    int depth = 0;
+    for (const Record& r : s.original) {
+      if (r.type == rt::BOF) ++depth;
+      if (r.type == rt::EOF_) --depth;
+      if (r.type != rt::INDEX || depth != 1 || r.data.size() < 16) {
+        AppendRecord(out, r.type, r.data);
+        continue;
+      }
+      Bytes index = r.data;  // absolute offsets: of DEFCOLWIDTH, then of each DBCELL
+      for (std::size_t at = 12; at + 4 <= index.size(); at += 4)
+        if (Get32(index.data() + at) != 0) Set32(index.data() + at, Get32(index.data() + at) + shift);
+      AppendRecord(out, rt::INDEX, index);
+    }
     return;
   }
   // Extent of the cells, and the row blocks (32 rows each by row number).
@@ -609,7 +629,6 @@ void Workbook::AppendSheet(Bytes& out, const Sheet& s) const {
     // Without DBCELLs (no INDEX in a sheet that had none) the offsets stay 0.
     for (std::size_t k = 0; k < dbcells.size() && k < blocks.size(); ++k) Set32(p + 16 + 4 * k, dbcells[k]);
   }
-  (void)start;
 }
 
 Bytes Workbook::SaveStream() const {

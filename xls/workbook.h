@@ -108,6 +108,11 @@ class Workbook {
     std::vector<Record> records; // everything but the cell table
     std::size_t cellTableAt = 0; // the cell table goes before records[cellTableAt]
     std::map<std::uint32_t, RowData> rows;
+    // A sheet read from a file and never edited is written back record for
+    // record; only its INDEX offsets move with the sheet.
+    bool edited = false;
+    std::vector<Record> original;
+    std::uint32_t originalOffset = 0;
   };
 
   Workbook() = default;

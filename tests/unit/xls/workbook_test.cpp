@@ -32,6 +32,29 @@ Made MakeTwoSheets() {
   return m;
 }
 
+// Every INDEX entry leads to a DBCELL, whose offsets lead back to the block's
+// first ROW record and forward to each row's first cell.
+void ExpectIndexLeadsToCells(const Bytes& stream, const Substream& sheet) {
+  auto isCell = [](std::uint16_t t) { return t == rt::LABELSST || t == rt::NUMBER || t == rt::BLANK || t == rt::MULBLANK || t == rt::RK; };
+  for (const Record& r : sheet.records) {
+    if (r.type != rt::INDEX) continue;
+    ASSERT_GT(r.data.size(), 16u);
+    for (std::size_t at = 16; at + 4 <= r.data.size(); at += 4) {
+      const std::uint32_t db = Get32(r.data.data() + at);
+      ASSERT_LT(db + 8, stream.size());
+      ASSERT_EQ(Get16(stream.data() + db), rt::DBCELL);
+      const std::uint8_t* body = stream.data() + db + 4;
+      const std::uint32_t firstRow = db - Get32(body);
+      ASSERT_EQ(Get16(stream.data() + firstRow), rt::ROW);
+      std::uint32_t pos = firstRow + 20;
+      for (std::size_t k = 4; k < Get16(stream.data() + db + 2); k += 2) {
+        pos += Get16(body + k);
+        EXPECT_TRUE(isCell(Get16(stream.data() + pos))) << "DBCELL at " << db << " entry " << k;
+      }
+    }
+  }
+}
+
 Workbook Reload(const Workbook& wb) {
   std::string error;
   auto back = Workbook::Load(wb.Save(), &error);
@@ -110,4 +133,45 @@ TEST(Workbook, ManyStringsAcrossContinueRecords) {
   for (std::uint32_t r = 0; r < 3000; r += 7) ASSERT_EQ(back.Cell(0, r, 0).text, "オブジェクト" + std::to_string(r));
   EXPECT_EQ(back.Cell(0, 3000, 0).text, longText);
   EXPECT_EQ(back.Cell(0, 3001, 0).text, std::string(20000, 'z'));
+}
+
+TEST(Workbook, UntouchedSheetsAreWrittenBackRecordForRecord) {
+  Made m = MakeTwoSheets();
+  for (std::uint32_t r = 0; r < 100; ++r) m.wb.SetNumber(1, r, r % 4, r);
+  std::string error;
+  const Bytes before = m.wb.Save();
+  auto wb = Workbook::Load(before, &error);
+  ASSERT_TRUE(wb) << error;
+  for (std::uint32_t r = 0; r < 50; ++r) wb->SetText(0, 10 + r, 0, "新しい文字列 " + std::to_string(r));  // the globals grow
+  const Bytes after = wb->Save();
+
+  auto sheets = [](const Bytes& file) {
+    auto root = ReadCompoundFile(file, nullptr);
+    return SplitSubstreams(root->Find(u"Workbook")->data, nullptr).value();
+  };
+  const auto a = sheets(before), b = sheets(after);
+  ASSERT_EQ(a.size(), 3u);
+  ASSERT_EQ(b.size(), 3u);
+  EXPECT_GT(b[2].offset, a[2].offset);
+  ASSERT_EQ(a[2].records.size(), b[2].records.size());
+  for (std::size_t i = 0; i < a[2].records.size(); ++i) {
+    const Record& x = a[2].records[i];
+    const Record& y = b[2].records[i];
+    EXPECT_EQ(x.type, y.type);
+    if (x.type != rt::INDEX) {
+      EXPECT_EQ(x.data, y.data) << i;
+      continue;
+    }
+    // The INDEX points at the same records in their new places.
+    for (std::size_t at = 16; at + 4 <= y.data.size(); at += 4) {
+      const std::uint32_t pos = Get32(y.data.data() + at);
+      const Bytes& stream = ReadCompoundFile(after, nullptr)->Find(u"Workbook")->data;
+      ASSERT_LT(pos + 2, stream.size());
+      EXPECT_EQ(Get16(stream.data() + pos), rt::DBCELL);
+    }
+  }
+  ExpectIndexLeadsToCells(ReadCompoundFile(after, nullptr)->Find(u"Workbook")->data, b[1]);
+  Workbook back = Reload(*wb);
+  EXPECT_EQ(back.Cell(1, 99, 3).number, 99);
+  EXPECT_EQ(back.Cell(0, 59, 0).text, "新しい文字列 49");
 }
