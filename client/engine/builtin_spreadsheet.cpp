@@ -50,6 +50,9 @@ bool BuiltinSpreadsheet::RowsCopy(const std::string& rows) {
 }
 
 bool BuiltinSpreadsheet::RowsSelect(const std::string& rows) {
+  // A selection that fails leaves nothing selected, so a paste after it
+  // cannot land on the rows selected before.
+  selection_.reset();
   const auto range = ParseRows(rows);
   if (!book_ || !range || range->first >= xls::kMaxRows) return false;
   selection_ = range;
