@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/seed.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/seed.h"
 
 using namespace hostsim;
 

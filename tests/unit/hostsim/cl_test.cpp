@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "hostsim/src/cl.h"
+#include "hostsim/cl.h"
 
 using namespace hostsim;
 

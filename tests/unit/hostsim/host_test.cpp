@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/commands.h"
-#include "hostsim/src/savf.h"
-#include "hostsim/src/state.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/commands.h"
+#include "hostsim/savf.h"
+#include "hostsim/state.h"
 
 using namespace hostsim;
 

@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "common/cp932.h"
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/server.h"
-#include "hostsim/src/state.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/server.h"
+#include "hostsim/state.h"
 
 using namespace hostsim;
 

@@ -1,16 +1,9 @@
-#include "hostsim/src/cl.h"
+#include "hostsim/cl.h"
 
 #include <cctype>
 
 namespace hostsim {
 namespace {
-
-std::string Upper(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return r;
-}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDelim(char c) { return IsSpace(c) || c == '(' || c == ')' || c == '\''; }
@@ -126,6 +119,13 @@ class Parser {
 };
 
 }  // namespace
+
+std::string Upper(std::string_view s) {
+  std::string r(s);
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return r;
+}
 
 std::optional<ClCommand> ParseCl(std::string_view line, ClError& err) {
   if (line.find('\0') != std::string_view::npos) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hostsim/src/store.h"
+#include "hostsim/store.h"
 
 namespace hostsim {
 

@@ -46,6 +46,10 @@ std::optional<ClArgs> BindCl(const ClCommand& cmd, const std::vector<std::string
 // Splits "LIB/OBJ" into library and object; a bare name gets `defaultLib`.
 std::pair<std::string, std::string> SplitQualified(std::string_view name, std::string_view defaultLib = "*LIBL");
 
+// a-z folded to A-Z, as the host folds names and subcommands; every other byte
+// (DBCS text included) is kept.
+std::string Upper(std::string_view s);
+
 // An object name as the host accepts it: 1 to 10 characters, first A-Z # @ $,
 // then also 0-9 and _. Case must already be folded.
 bool IsValidName(std::string_view name);

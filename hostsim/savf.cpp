@@ -1,4 +1,4 @@
-#include "hostsim/src/savf.h"
+#include "hostsim/savf.h"
 
 #include <cstdio>
 #include <cstdlib>

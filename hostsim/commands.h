@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "hostsim/src/store.h"
+#include "hostsim/store.h"
 
 namespace hostsim {
 

@@ -1,4 +1,4 @@
-#include "hostsim/src/ccsid.h"
+#include "hostsim/ccsid.h"
 
 #include <cerrno>
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "hostsim/src/server.h"
-#include "hostsim/src/state.h"
+#include "hostsim/server.h"
+#include "hostsim/state.h"
 
 namespace {
 

@@ -1,15 +1,16 @@
-// Helpers shared by the tool programs for CSV, save-file and spooled-file
-// transfers (tools_csv.cpp, tools_savf.cpp, tools_spool.cpp).
+// What a tool program reads and leaves behind: its parameters, its reply record
+// and the work objects in QTEMP; and the registration of the tool programs of
+// CSV, save-file and spooled-file transfers (tools_csv.cpp, tools_savf.cpp,
+// tools_spool.cpp).
 #pragma once
 #include <map>
 #include <string>
 #include <vector>
 
-#include "hostsim/src/commands.h"
+#include "hostsim/commands.h"
 
 namespace hostsim::tools {
 
-std::string Upper(std::string s);
 // Parameter `i` as a name: trimmed and folded, as the programs compare it.
 std::string Name(const CallContext& c, std::size_t i);
 // Parameter `i` trimmed, case kept.

@@ -2,23 +2,17 @@
 // and leaves its one-record reply in QTEMP/FTPTEXT.
 #include <map>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/cl.h"
-#include "hostsim/src/commands.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/cl.h"
+#include "hostsim/commands.h"
+#include "hostsim/tool_io.h"
 
 namespace hostsim {
 namespace {
 
 CmdResult Done() { return {true, {}}; }
 
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
-// Parameter `i` as a name: trimmed and folded, as the programs compare it.
-std::string Name(const CallContext& c, std::size_t i) { return Upper(Trimmed(c.parms[i])); }
+using tools::Name;
 
 // Looks up LIB/FILE(.MBR) and writes NOTLIB / NOTFIL / NOTMBR as the reply when
 // something is missing. Returns the member, or null after writing the reply.
@@ -138,15 +132,15 @@ CmdResult SrcUp(CallContext& c) {
 
 }  // namespace
 
-void RegisterMoreRoutines(std::map<std::string, Routine>& r);
-
 const Routine* FindRoutine(const std::string& name) {
   static const std::map<std::string, Routine> routines = [] {
     std::map<std::string, Routine> r{
         {"RTVMBR4", {6, RtvMbr4}},
         {"SRCUP", {6, SrcUp}},
     };
-    RegisterMoreRoutines(r);
+    tools::RegisterCsvRoutines(r);
+    tools::RegisterSaveFileRoutines(r);
+    tools::RegisterSpoolRoutines(r);
     return r;
   }();
   auto it = routines.find(name);

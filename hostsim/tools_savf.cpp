@@ -4,10 +4,10 @@
 #include <ctime>
 
 #include "common/object_listing.h"
-#include "hostsim/src/cl.h"
-#include "hostsim/src/savf.h"
-#include "hostsim/src/seed.h"
-#include "hostsim/src/tools_more.h"
+#include "hostsim/cl.h"
+#include "hostsim/savf.h"
+#include "hostsim/seed.h"
+#include "hostsim/tool_io.h"
 
 namespace hostsim::tools {
 namespace {

@@ -1,20 +1,15 @@
-// Tool programs for CSV, save-file and spooled-file transfers: registration and
-// the helpers they share.
-#include "hostsim/src/tools_more.h"
+// What a tool program reads and leaves behind: its parameters, its reply record
+// and the work objects in QTEMP.
+#include "hostsim/tool_io.h"
 
 #include <algorithm>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/store.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/cl.h"
+#include "hostsim/store.h"
 
 namespace hostsim {
 namespace tools {
-
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 std::string Name(const CallContext& c, std::size_t i) { return Upper(Trimmed(c.parms[i])); }
 std::string Text(const CallContext& c, std::size_t i) { return Trimmed(c.parms[i]); }
@@ -60,11 +55,4 @@ bool WriteWorkSaveFile(Host& host, Job& job, const std::string& image) {
 }
 
 }  // namespace tools
-
-void RegisterMoreRoutines(std::map<std::string, Routine>& r) {
-  tools::RegisterCsvRoutines(r);
-  tools::RegisterSaveFileRoutines(r);
-  tools::RegisterSpoolRoutines(r);
-}
-
 }  // namespace hostsim

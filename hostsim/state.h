@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-#include "hostsim/src/seed.h"
-#include "hostsim/src/store.h"
+#include "hostsim/seed.h"
+#include "hostsim/store.h"
 
 namespace hostsim {
 

@@ -1,4 +1,4 @@
-#include "hostsim/src/server.h"
+#include "hostsim/server.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -17,21 +17,15 @@
 #include <thread>
 
 #include "common/cp932.h"
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/cl.h"
-#include "hostsim/src/commands.h"
-#include "hostsim/src/savf.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/cl.h"
+#include "hostsim/commands.h"
+#include "hostsim/savf.h"
 
 namespace hostsim {
 namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
-
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 bool SendAll(int fd, const char* p, std::size_t n) {
   while (n > 0) {
@@ -51,6 +45,9 @@ struct Target {
   std::string lib, file, mbr;   // mbr empty: the file itself (save file, or member = file name)
   bool mbrGiven = false;
 };
+
+struct Snapshot;
+class UploadLines;
 
 class Session {
  public:
@@ -75,7 +72,6 @@ class Session {
 
   bool ReadLine(std::string& line);
   void Dispatch(const std::string& verb, const std::string& arg);
-  bool NeedLogon();
 
   // Data connections.
   void CloseData() {
@@ -91,16 +87,55 @@ class Session {
   bool NoteFirstPath(const std::string& arg);
   std::string CurrentDir() const;
 
-  void Cwd(const std::string& arg);
-  void Pasv(bool extended);
-  void Port(const std::string& arg);
+  void OpenPassive(bool extended);
+  void Listing(const std::string& arg, bool names);
+  // Replies 550 with `lines`; returns false so that a check can end with it.
+  bool Refuse(const std::vector<std::string>& lines);
+
+  // RETR in steps.
+  bool TakeSnapshot(Target& t, Snapshot& s);
+  bool SendSaveFile(int dfd, const Blob* blob);
+  bool SendBytes(int dfd, const std::string& data);
+  bool SendRecords(int dfd, const Snapshot& s, Converter& conv);
+
+  // STOR in steps.
+  bool CheckStoreTarget(const Target& t, bool& toSavf);
+  bool ReceiveAll(int dfd, std::string& data);
+  bool ReceiveToFile(int dfd, const std::string& path);
+  void StoreSaveFile(const Target& t, int dfd);
+  void StoreMember(const Target& t, std::string data);
+  int StoreCcsid(const PhysicalFile* f) const;
+  bool NewFileRecordLength(const Target& t, const UploadLines& lines, int& rcdlen);
+  bool TextRecords(const Target& t, const UploadLines& lines, bool source, int rcdlen, std::string& records);
+
+ public:
+  // Subcommand handlers (the verb table names them).
+  void User(const std::string& arg);
+  void Pass(const std::string& arg);
+  void Quit(const std::string& arg);
+  void Opts(const std::string& arg);
+  void Feat(const std::string& arg);
+  void Noop(const std::string& arg);
+  void Help(const std::string& arg);
+  void Syst(const std::string& arg);
   void Type(const std::string& arg);
   void Site(const std::string& arg);
+  void Cwd(const std::string& arg);
+  void Cdup(const std::string& arg);
+  void Pwd(const std::string& arg);
+  void Pasv(const std::string& arg);
+  void Epsv(const std::string& arg);
+  void Port(const std::string& arg);
   void Retr(const std::string& arg);
   void Stor(const std::string& arg);
-  void List(const std::string& arg, bool names);
+  void List(const std::string& arg);
+  void Nlst(const std::string& arg);
   void Rcmd(const std::string& arg);
-  void Pass(const std::string& arg);
+  void Mode(const std::string& arg);
+  void Stru(const std::string& arg);
+  void Abor(const std::string& arg);
+
+ private:
 
   int TextCcsid() const { return type_ == 'A' ? host_.asciiCcsid : type_ == 'C' ? ccsid_ : 0; }
 
@@ -109,6 +144,7 @@ class Session {
   const ServerOptions& opt_;
   int fd_;
   bool alive_ = true;
+  bool quit_ = false;
   std::string buf_;
   std::string user_;
   bool loggedOn_ = false;
@@ -177,7 +213,7 @@ bool Session::ReadLine(std::string& line) {
 void Session::Run() {
   Lines(220, {"QTCP at " + opt_.systemName + ".", "Connection will close if idle more than 5 minutes."});
   std::string line;
-  while (alive_ && ReadLine(line)) {
+  while (alive_ && !quit_ && ReadLine(line)) {
     if (line.find('\0') != std::string::npos) {
       Reply(501, "Subcommand not valid: it contains a null character.");
       continue;
@@ -186,72 +222,123 @@ void Session::Run() {
     std::string verb = Upper(line.substr(0, sp));
     std::string arg = sp == std::string::npos ? "" : line.substr(sp + 1);
     while (!verb.empty() && verb.back() == ' ') verb.pop_back();
-    if (verb == "QUIT") {
-      Reply(221, "QUIT subcommand received.");
-      break;
-    }
     Dispatch(verb, arg);
   }
 }
 
-bool Session::NeedLogon() {
-  if (loggedOn_) return false;
-  Reply(530, "Log on with USER and PASS first.");
-  return true;
-}
+// The subcommands the server knows. A row without a handler is recognised (it
+// needs the logon like the others) but answered as not supported.
+struct Verb {
+  const char* name;
+  bool needsLogon;
+  bool takesArgument;   // false: whatever follows the verb is ignored
+  void (Session::*handler)(const std::string& arg);
+};
+
+const Verb kVerbs[] = {
+    {"USER", false, true, &Session::User},
+    {"PASS", false, true, &Session::Pass},
+    {"QUIT", false, false, &Session::Quit},
+    {"OPTS", false, true, &Session::Opts},
+    {"FEAT", false, false, &Session::Feat},
+    {"NOOP", false, false, &Session::Noop},
+    {"HELP", false, false, &Session::Help},
+    {"SYST", true, false, &Session::Syst},
+    {"TYPE", true, true, &Session::Type},
+    {"SITE", true, true, &Session::Site},
+    {"CWD", true, true, &Session::Cwd},
+    {"XCWD", true, true, &Session::Cwd},
+    {"CDUP", true, false, &Session::Cdup},
+    {"PWD", true, false, &Session::Pwd},
+    {"XPWD", true, false, &Session::Pwd},
+    {"PASV", true, false, &Session::Pasv},
+    {"EPSV", true, false, &Session::Epsv},
+    {"PORT", true, true, &Session::Port},
+    {"RETR", true, true, &Session::Retr},
+    {"STOR", true, true, &Session::Stor},
+    {"LIST", true, true, &Session::List},
+    {"NLST", true, true, &Session::Nlst},
+    {"RCMD", true, true, &Session::Rcmd},
+    {"MODE", true, true, &Session::Mode},
+    {"STRU", true, true, &Session::Stru},
+    {"ABOR", true, false, &Session::Abor},
+    {"APPE", true, true, nullptr}, {"DELE", true, true, nullptr}, {"MKD", true, true, nullptr},
+    {"RMD", true, true, nullptr},  {"RNFR", true, true, nullptr}, {"RNTO", true, true, nullptr},
+    {"SIZE", true, true, nullptr}, {"MDTM", true, true, nullptr}, {"STOU", true, true, nullptr},
+    {"REIN", true, false, nullptr}, {"ADDM", true, true, nullptr}, {"ADDV", true, true, nullptr},
+    {"CRTL", true, true, nullptr}, {"CRTP", true, true, nullptr}, {"CRTS", true, true, nullptr},
+    {"DLTF", true, true, nullptr}, {"DLTL", true, true, nullptr}, {"AUTH", true, true, nullptr},
+    {"PBSZ", true, true, nullptr}, {"PROT", true, true, nullptr}, {"CCC", true, false, nullptr},
+    {"ACCT", true, true, nullptr}, {"ALLO", true, true, nullptr}, {"EPRT", true, true, nullptr},
+    {"SMNT", true, true, nullptr}, {"STAT", true, true, nullptr}, {"DBUG", true, true, nullptr},
+};
 
 void Session::Dispatch(const std::string& verb, const std::string& arg) {
-  if (verb == "USER") {
-    std::string u = Upper(arg);
-    while (!u.empty() && u.back() == ' ') u.pop_back();
-    if (loggedOn_) {
-      loggedOn_ = false;
-      job_.reset();
-    }
-    user_ = u;
-    Reply(331, "Enter password.");
-    return;
-  }
-  if (verb == "PASS") return Pass(arg);
-  if (verb == "OPTS") return Reply(501, "OPTS unsuccessful; specified subcommand not recognized.");
-  if (verb == "FEAT")
-    return Lines(211, {"Feature listing follows:", "AUTH TLS", "PBSZ", "PROT", "End of feature listing."});
-  if (verb == "NOOP") return Reply(250, "NOOP subcommand successful.");
-  if (verb == "HELP") return Lines(214, {"The following subcommands are recognized:",
-                                          "USER PASS SYST TYPE SITE CWD PWD PASV EPSV PORT RETR STOR LIST NLST RCMD NOOP QUIT",
-                                          "Help completed."});
-  if (verb == "SYST") {
-    if (NeedLogon()) return;
-    return Reply(215, " OS/400 is the remote operating system. The TCP/IP version is \"V7R3M0\".");
-  }
-  static const char* const known[] = {"TYPE", "SITE", "CWD", "XCWD", "CDUP", "PWD", "XPWD", "PASV", "EPSV", "PORT",
-                                      "RETR", "STOR", "LIST", "NLST", "RCMD", "MODE", "STRU", "ABOR", "APPE",
-                                      "DELE", "MKD", "RMD", "RNFR", "RNTO", "SIZE", "MDTM", "STOU", "REIN", "ADDM",
-                                      "ADDV", "CRTL", "CRTP", "CRTS", "DLTF", "DLTL", "AUTH", "PBSZ", "PROT", "CCC",
-                                      "ACCT", "ALLO", "EPRT", "SMNT", "STAT", "DBUG"};
-  bool isKnown = false;
-  for (const char* k : known) isKnown = isKnown || verb == k;
-  if (!isKnown) return Reply(500, "Subcommand " + verb.substr(0, 16) + " not valid.");
-  if (NeedLogon()) return;
-  if (verb == "TYPE") return Type(arg);
-  if (verb == "SITE") return Site(arg);
-  if (verb == "CWD" || verb == "XCWD") return Cwd(arg);
-  if (verb == "CDUP") return Cwd("..");
-  if (verb == "PWD" || verb == "XPWD") return Reply(257, "\"" + CurrentDir() + "\" is current " +
-                                                      (namefmt_ == 1 && atQsysLib_ ? "library." : namefmt_ == 1 && !inLibFs_ ? "directory." : "library."));
-  if (verb == "PASV") return Pasv(false);
-  if (verb == "EPSV") return Pasv(true);
-  if (verb == "PORT") return Port(arg);
-  if (verb == "RETR") return Retr(arg);
-  if (verb == "STOR") return Stor(arg);
-  if (verb == "LIST") return List(arg, false);
-  if (verb == "NLST") return List(arg, true);
-  if (verb == "RCMD") return Rcmd(arg);
-  if (verb == "MODE") return Upper(arg) == "S" ? Reply(200, "Data transfer mode is stream.") : Reply(504, "Data transfer mode not supported.");
-  if (verb == "STRU") return Upper(arg) == "F" ? Reply(200, "Data structure is file.") : Reply(504, "Data structure not supported.");
-  if (verb == "ABOR") return Reply(226, "ABOR subcommand successful; no transfer in progress.");
-  Reply(502, "Subcommand " + verb + " not supported by this server.");
+  const Verb* v = nullptr;
+  for (const Verb& row : kVerbs)
+    if (verb == row.name) v = &row;
+  if (!v) return Reply(500, "Subcommand " + verb.substr(0, 16) + " not valid.");
+  if (v->needsLogon && !loggedOn_) return Reply(530, "Log on with USER and PASS first.");
+  if (!v->handler) return Reply(502, "Subcommand " + verb + " not supported by this server.");
+  (this->*v->handler)(v->takesArgument ? arg : std::string());
 }
+
+void Session::User(const std::string& arg) {
+  std::string u = Upper(arg);
+  while (!u.empty() && u.back() == ' ') u.pop_back();
+  if (loggedOn_) {
+    loggedOn_ = false;
+    job_.reset();
+  }
+  user_ = u;
+  Reply(331, "Enter password.");
+}
+
+void Session::Quit(const std::string&) {
+  Reply(221, "QUIT subcommand received.");
+  quit_ = true;
+}
+
+void Session::Opts(const std::string&) { Reply(501, "OPTS unsuccessful; specified subcommand not recognized."); }
+
+void Session::Feat(const std::string&) {
+  Lines(211, {"Feature listing follows:", "AUTH TLS", "PBSZ", "PROT", "End of feature listing."});
+}
+
+void Session::Noop(const std::string&) { Reply(250, "NOOP subcommand successful."); }
+
+void Session::Help(const std::string&) {
+  Lines(214, {"The following subcommands are recognized:",
+              "USER PASS SYST TYPE SITE CWD PWD PASV EPSV PORT RETR STOR LIST NLST RCMD NOOP QUIT", "Help completed."});
+}
+
+void Session::Syst(const std::string&) {
+  Reply(215, " OS/400 is the remote operating system. The TCP/IP version is \"V7R3M0\".");
+}
+
+void Session::Cdup(const std::string&) { Cwd(".."); }
+
+void Session::Pwd(const std::string&) {
+  Reply(257, "\"" + CurrentDir() + "\" is current " +
+                 (namefmt_ == 1 && atQsysLib_ ? "library." : namefmt_ == 1 && !inLibFs_ ? "directory." : "library."));
+}
+
+void Session::Pasv(const std::string&) { OpenPassive(false); }
+void Session::Epsv(const std::string&) { OpenPassive(true); }
+void Session::List(const std::string& arg) { Listing(arg, false); }
+void Session::Nlst(const std::string& arg) { Listing(arg, true); }
+
+void Session::Mode(const std::string& arg) {
+  if (Upper(arg) == "S") return Reply(200, "Data transfer mode is stream.");
+  Reply(504, "Data transfer mode not supported.");
+}
+
+void Session::Stru(const std::string& arg) {
+  if (Upper(arg) == "F") return Reply(200, "Data structure is file.");
+  Reply(504, "Data structure not supported.");
+}
+
+void Session::Abor(const std::string&) { Reply(226, "ABOR subcommand successful; no transfer in progress."); }
 
 void Session::Pass(const std::string& arg) {
   if (user_.empty()) return Reply(503, "Send USER first.");
@@ -488,7 +575,7 @@ void Session::Site(const std::string& argIn) {
   Reply(501, "SITE parameter " + key.substr(0, 16) + " not valid.");
 }
 
-void Session::Pasv(bool extended) {
+void Session::OpenPassive(bool extended) {
   CloseData();
   sockaddr_in local{};
   socklen_t len = sizeof local;
@@ -566,7 +653,7 @@ bool Session::ControlGone() {
   return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
-// Resolves a member target under the lock; writes the refusal and returns false.
+// What a RETR sends, taken under the lock so that the transfer itself runs without it.
 struct Snapshot {
   bool savf = false;
   std::shared_ptr<const Blob> blob;
@@ -575,146 +662,141 @@ struct Snapshot {
   bool source = false;
 };
 
+bool Session::TakeSnapshot(Target& t, Snapshot& s) {
+  std::lock_guard lock(host_.mu);
+  Library* l = ResolveLibrary(host_, *job_, t.lib);
+  if (!l) return Refuse({"Specified library " + t.lib + " not found.", "Library " + t.lib + " not found."});
+  Object* o = l->FindFile(t.file);
+  if (!o) return Refuse({"File " + t.file + " in library " + t.lib + " not found."});
+  if (o->savf()) {
+    if (t.mbrGiven) return Refuse({"Member " + t.mbr + " file " + t.file + " in library " + t.lib + " not found."});
+    s.savf = true;
+    s.blob = o->savf()->blob;
+  } else if (PhysicalFile* f = o->file()) {
+    if (!o->attribute.starts_with("PF"))
+      return Refuse({"File " + t.file + " in library " + t.lib + " is not a physical file."});
+    std::string mbr = t.mbrGiven ? t.mbr : t.file;
+    Member* m = f->FindMember(mbr);
+    if (!m) return Refuse({"Member " + mbr + " file " + t.file + " in library " + t.lib + " not found."});
+    t.mbr = mbr;
+    s.data = m->data;
+    s.rcdlen = f->rcdlen;
+    s.ccsid = f->ccsid == 65535 ? host_.japaneseCcsid : f->ccsid;
+    s.source = f->source;
+  }
+  return true;
+}
+
+bool Session::Refuse(const std::vector<std::string>& lines) {
+  Lines(550, lines);
+  return false;
+}
+
 void Session::Retr(const std::string& arg) {
   Target t;
   if (!ParseTarget(arg, t, false)) return;
   Snapshot s;
-  {
-    std::lock_guard lock(host_.mu);
-    Library* l = ResolveLibrary(host_, *job_, t.lib);
-    if (!l) return Lines(550, {"Specified library " + t.lib + " not found.", "Library " + t.lib + " not found."});
-    Object* o = l->FindFile(t.file);
-    if (!o) return Reply(550, "File " + t.file + " in library " + t.lib + " not found.");
-    if (o->savf()) {
-      if (t.mbrGiven) return Reply(550, "Member " + t.mbr + " file " + t.file + " in library " + t.lib + " not found.");
-      s.savf = true;
-      s.blob = o->savf()->blob;
-    } else if (PhysicalFile* f = o->file()) {
-      if (!o->attribute.starts_with("PF")) return Reply(550, "File " + t.file + " in library " + t.lib + " is not a physical file.");
-      std::string mbr = t.mbrGiven ? t.mbr : t.file;
-      Member* m = f->FindMember(mbr);
-      if (!m) return Reply(550, "Member " + mbr + " file " + t.file + " in library " + t.lib + " not found.");
-      t.mbr = mbr;
-      s.data = m->data;
-      s.rcdlen = f->rcdlen;
-      s.ccsid = f->ccsid == 65535 ? host_.japaneseCcsid : f->ccsid;
-      s.source = f->source;
-    }
-  }
+  if (!TakeSnapshot(t, s)) return;
   if (s.savf && type_ != 'I') return Reply(550, "Save file " + t.file + " in library " + t.lib + " must be transferred in binary (TYPE I).");
-  int target = TextCcsid();
   std::unique_ptr<Converter> conv;
   if (!s.savf && type_ != 'I') {
-    conv = std::make_unique<Converter>(s.ccsid, type_ == 'E' ? s.ccsid : target);
+    conv = std::make_unique<Converter>(s.ccsid, type_ == 'E' ? s.ccsid : TextCcsid());
     if (!conv->ok()) return Reply(550, "Data conversion from CCSID " + std::to_string(s.ccsid) + " not available.");
   }
   Reply(150, s.savf ? "Retrieving file " + t.file + " in library " + t.lib + "."
                     : "Retrieving member " + t.mbr + " in file " + t.file + " in library " + t.lib + ".");
   int dfd = OpenData();
   if (dfd < 0) return Reply(425, "Not able to open data connection.");
-  bool ok = true;
-  if (s.savf) {
-    if (s.blob) {
-      int in = ::open(s.blob->path.c_str(), O_RDONLY | O_CLOEXEC);
-      ok = in >= 0;
-      off_t off = 0;
-      while (ok && static_cast<std::uint64_t>(off) < s.blob->size) {
-        ssize_t n = ::sendfile(dfd, in, &off, std::min<std::uint64_t>(s.blob->size - static_cast<std::uint64_t>(off), 1u << 30));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-      }
-      if (in >= 0) ::close(in);
-    }
-  } else if (type_ == 'I') {
-    const std::string& d = *s.data;
-    for (std::size_t off = 0; ok && off < d.size(); off += kChunk)
-      ok = SendAll(dfd, d.data() + off, std::min(kChunk, d.size() - off));
-  } else {
-    const std::string& d = *s.data;
-    std::string out;
-    out.reserve(kChunk + 4096);
-    std::size_t skip = s.source ? 12 : 0;
-    std::size_t rl = static_cast<std::size_t>(s.rcdlen);
-    for (std::size_t off = 0; ok && off + rl <= d.size(); off += rl) {
-      std::string_view rec(d.data() + off + skip, rl - skip);
-      if (trim_) rec = rec.substr(0, TrimmedLength(rec));
-      conv->Convert(rec, out);
-      out += "\r\n";
-      if (out.size() >= kChunk) {
-        ok = SendAll(dfd, out.data(), out.size());
-        out.clear();
-      }
-    }
-    if (ok && !out.empty()) ok = SendAll(dfd, out.data(), out.size());
-  }
+  bool ok = s.savf ? SendSaveFile(dfd, s.blob.get()) : type_ == 'I' ? SendBytes(dfd, *s.data) : SendRecords(dfd, s, *conv);
   ::close(dfd);
   if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally.");
   Reply(opt_.completionCode, "File transfer completed successfully.");
 }
 
+bool Session::SendSaveFile(int dfd, const Blob* blob) {
+  if (!blob) return true;   // an empty save file sends nothing
+  int in = ::open(blob->path.c_str(), O_RDONLY | O_CLOEXEC);
+  bool ok = in >= 0;
+  off_t off = 0;
+  while (ok && static_cast<std::uint64_t>(off) < blob->size) {
+    ssize_t n = ::sendfile(dfd, in, &off, std::min<std::uint64_t>(blob->size - static_cast<std::uint64_t>(off), 1u << 30));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+  }
+  if (in >= 0) ::close(in);
+  return ok;
+}
+
+bool Session::SendBytes(int dfd, const std::string& d) {
+  bool ok = true;
+  for (std::size_t off = 0; ok && off < d.size(); off += kChunk)
+    ok = SendAll(dfd, d.data() + off, std::min(kChunk, d.size() - off));
+  return ok;
+}
+
+// One line per record, converted, trailing blanks cut unless SITE TRIM 0; a
+// source record's sequence number and date are not sent.
+bool Session::SendRecords(int dfd, const Snapshot& s, Converter& conv) {
+  const std::string& d = *s.data;
+  std::string out;
+  out.reserve(kChunk + 4096);
+  std::size_t skip = s.source ? 12 : 0;
+  std::size_t rl = static_cast<std::size_t>(s.rcdlen);
+  bool ok = true;
+  for (std::size_t off = 0; ok && off + rl <= d.size(); off += rl) {
+    std::string_view rec(d.data() + off + skip, rl - skip);
+    if (trim_) rec = rec.substr(0, TrimmedLength(rec));
+    conv.Convert(rec, out);
+    out += "\r\n";
+    if (out.size() >= kChunk) {
+      ok = SendAll(dfd, out.data(), out.size());
+      out.clear();
+    }
+  }
+  if (ok && !out.empty()) ok = SendAll(dfd, out.data(), out.size());
+  return ok;
+}
+
+// STOR: checks the target, receives everything, and only then replaces the save
+// file or the member, so that a failed transfer leaves it as it was.
 void Session::Stor(const std::string& arg) {
   Target t;
   if (!ParseTarget(arg, t, false)) return;
   bool toSavf = false;
-  {
-    std::lock_guard lock(host_.mu);
-    Library* l = ResolveLibrary(host_, *job_, t.lib);
-    if (!l) return Lines(550, {"Specified library " + t.lib + " not found.", "Library " + t.lib + " not found; create it first."});
-    Object* o = l->FindFile(t.file);
-    if (o && o->savf()) {
-      if (t.mbrGiven) return Reply(550, "Member " + t.mbr + " file " + t.file + " in library " + t.lib + " not found.");
-      toSavf = true;
-    } else if (o && !o->file()) {
-      return Reply(550, "File " + t.file + " in library " + t.lib + " cannot be written.");
-    } else if (o && !o->attribute.starts_with("PF")) {
-      return Reply(550, "File " + t.file + " in library " + t.lib + " is not a physical file.");
-    }
-  }
+  if (!CheckStoreTarget(t, toSavf)) return;
   if (!t.mbrGiven) t.mbr = t.file;
   if (toSavf && type_ != 'I') return Reply(550, "Save file " + t.file + " in library " + t.lib + " must be transferred in binary (TYPE I).");
   Reply(150, "Sending file to member " + t.mbr + " in file " + t.file + " in library " + t.lib + ".");
   int dfd = OpenData();
   if (dfd < 0) return Reply(425, "Not able to open data connection.");
+  if (toSavf) return StoreSaveFile(t, dfd);
+  std::string data;
+  bool ok = ReceiveAll(dfd, data);
+  if (ok && ControlGone()) ok = false;
+  if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Member not changed.");
+  StoreMember(t, std::move(data));
+}
+
+bool Session::CheckStoreTarget(const Target& t, bool& toSavf) {
+  std::lock_guard lock(host_.mu);
+  Library* l = ResolveLibrary(host_, *job_, t.lib);
+  if (!l) return Refuse({"Specified library " + t.lib + " not found.", "Library " + t.lib + " not found; create it first."});
+  Object* o = l->FindFile(t.file);
+  if (o && o->savf()) {
+    if (t.mbrGiven) return Refuse({"Member " + t.mbr + " file " + t.file + " in library " + t.lib + " not found."});
+    toSavf = true;
+  } else if (o && !o->file()) {
+    return Refuse({"File " + t.file + " in library " + t.lib + " cannot be written."});
+  } else if (o && !o->attribute.starts_with("PF")) {
+    return Refuse({"File " + t.file + " in library " + t.lib + " is not a physical file."});
+  }
+  return true;
+}
+
+// Reads the data connection to its end and closes it; false when it broke.
+bool Session::ReceiveAll(int dfd, std::string& data) {
   std::vector<char> buf(kChunk);
   bool ok = true;
-  if (toSavf) {
-    std::string path = host_.blobs.NewPath();
-    int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    ok = out >= 0;
-    for (;;) {
-      ssize_t n = ::recv(dfd, buf.data(), buf.size(), 0);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ok = false;
-      if (n <= 0) break;
-      for (ssize_t w = 0; ok && w < n;) {
-        ssize_t k = ::write(out, buf.data() + w, static_cast<std::size_t>(n - w));
-        if (k <= 0) ok = false;
-        else w += k;
-      }
-      if (!ok) break;
-    }
-    ::close(dfd);
-    if (out >= 0) ::close(out);
-    if (ok && ControlGone()) ok = false;
-    auto blob = ok ? host_.blobs.Adopt(path) : nullptr;
-    if (!blob) {
-      ::unlink(path.c_str());
-      if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Save file not changed.");
-      return Reply(451, "Save file could not be written.");
-    }
-    SaveImage img;
-    std::string why;
-    if (blob->size > 0 && !ReadImage(blob->path, blob->size, false, img, why))
-      return Reply(550, "Data is not a save file image (" + why + "); save file " + t.file + " not changed.");
-    std::lock_guard lock(host_.mu);
-    Library* l = ResolveLibrary(host_, *job_, t.lib);
-    Object* o = l ? l->FindFile(t.file) : nullptr;
-    if (!o || !o->savf()) return Reply(550, "Save file " + t.file + " in library " + t.lib + " no longer exists.");
-    o->savf()->blob = blob->size ? blob : nullptr;
-    host_.dirty = host_.dirty || t.lib != "QTEMP";
-    return Reply(opt_.completionCode, "File transfer completed successfully.");
-  }
-  std::string data;
   for (;;) {
     ssize_t n = ::recv(dfd, buf.data(), buf.size(), 0);
     if (n < 0 && errno == EINTR) continue;
@@ -723,10 +805,93 @@ void Session::Stor(const std::string& arg) {
     data.append(buf.data(), static_cast<std::size_t>(n));
   }
   ::close(dfd);
-  if (ok && ControlGone()) ok = false;
-  if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Member not changed.");
+  return ok;
+}
 
-  // Records: binary data is cut as it is; text lines are converted to the file's CCSID.
+// Copies the data connection to `path` and closes it; false when either side failed.
+bool Session::ReceiveToFile(int dfd, const std::string& path) {
+  int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  bool ok = out >= 0;
+  std::vector<char> buf(kChunk);
+  while (ok) {
+    ssize_t n = ::recv(dfd, buf.data(), buf.size(), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    for (ssize_t w = 0; ok && w < n;) {
+      ssize_t k = ::write(out, buf.data() + w, static_cast<std::size_t>(n - w));
+      if (k <= 0) ok = false;
+      else w += k;
+    }
+  }
+  ::close(dfd);
+  if (out >= 0) ::close(out);
+  return ok;
+}
+
+void Session::StoreSaveFile(const Target& t, int dfd) {
+  std::string path = host_.blobs.NewPath();
+  bool ok = ReceiveToFile(dfd, path);
+  if (ok && ControlGone()) ok = false;
+  auto blob = ok ? host_.blobs.Adopt(path) : nullptr;
+  if (!blob) {
+    ::unlink(path.c_str());
+    if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Save file not changed.");
+    return Reply(451, "Save file could not be written.");
+  }
+  SaveImage img;
+  std::string why;
+  if (blob->size > 0 && !ReadImage(blob->path, blob->size, false, img, why))
+    return Reply(550, "Data is not a save file image (" + why + "); save file " + t.file + " not changed.");
+  std::lock_guard lock(host_.mu);
+  Library* l = ResolveLibrary(host_, *job_, t.lib);
+  Object* o = l ? l->FindFile(t.file) : nullptr;
+  if (!o || !o->savf()) return Reply(550, "Save file " + t.file + " in library " + t.lib + " no longer exists.");
+  o->savf()->blob = blob->size ? blob : nullptr;
+  host_.dirty = host_.dirty || t.lib != "QTEMP";
+  Reply(opt_.completionCode, "File transfer completed successfully.");
+}
+
+// The lines of an upload, each converted to the file's CCSID on its own, so
+// that memory stays near the size of the upload and its records.
+class UploadLines {
+ public:
+  UploadLines(const std::string& data, Converter& conv) : data_(data), conv_(conv) {}
+  // Calls fn(convertedLine, lineNumber) until it returns false; false then.
+  template <class Fn>
+  bool ForEach(Fn&& fn) const {
+    std::size_t pos = 0, n = 0;
+    std::string e;
+    while (pos < data_.size()) {
+      std::size_t nl = data_.find('\n', pos);
+      std::size_t end = nl == std::string::npos ? data_.size() : nl;
+      std::string_view ln(data_.data() + pos, end - pos);
+      while (!ln.empty() && ln.back() == '\r') ln.remove_suffix(1);
+      e.clear();
+      conv_.Convert(ln, e);
+      if (!fn(e, ++n)) return false;
+      pos = nl == std::string::npos ? data_.size() : nl + 1;
+    }
+    return true;
+  }
+
+ private:
+  const std::string& data_;
+  Converter& conv_;
+};
+
+// The CCSID of the member's file: its own, or for a file the upload creates,
+// the EBCDIC CCSID that goes with the transfer type.
+int Session::StoreCcsid(const PhysicalFile* f) const {
+  if (f) return f->ccsid == 65535 ? host_.japaneseCcsid : f->ccsid;
+  if (type_ == 'A') return RelatedEbcdic(host_.asciiCcsid, host_.japaneseCcsid);
+  if (type_ == 'C') return RelatedEbcdic(ccsid_, host_.japaneseCcsid);
+  return host_.japaneseCcsid;
+}
+
+// Binary data is cut into records as it is; text lines are converted to the
+// file's CCSID. The member (and a new file) is made only when every record fits.
+void Session::StoreMember(const Target& t, std::string data) {
   std::lock_guard lock(host_.mu);
   Library* l = ResolveLibrary(host_, *job_, t.lib);
   if (!l) return Reply(550, "Library " + t.lib + " not found.");
@@ -734,74 +899,22 @@ void Session::Stor(const std::string& arg) {
   if (o && !o->file()) return Reply(550, "File " + t.file + " in library " + t.lib + " cannot be written.");
   PhysicalFile* f = o ? o->file() : nullptr;
   bool text = type_ != 'I';
-  int fileCcsid = f ? (f->ccsid == 65535 ? host_.japaneseCcsid : f->ccsid)
-                    : (type_ == 'A' ? RelatedEbcdic(host_.asciiCcsid, host_.japaneseCcsid)
-                                    : type_ == 'C' ? RelatedEbcdic(ccsid_, host_.japaneseCcsid) : host_.japaneseCcsid);
-  // Lines are converted one at a time (twice when a new file needs the longest
-  // line first), so memory stays near the size of the upload and its records.
-  std::unique_ptr<Converter> conv;
-  if (text) {
-    conv = std::make_unique<Converter>(TextCcsid() ? TextCcsid() : fileCcsid, fileCcsid);
-    if (!conv->ok()) return Reply(550, "Data conversion to CCSID " + std::to_string(fileCcsid) + " not available.");
-  }
-  auto forEachLine = [&](auto&& fn) {
-    std::size_t pos = 0, n = 0;
-    std::string e;
-    while (pos < data.size()) {
-      std::size_t nl = data.find('\n', pos);
-      std::size_t end = nl == std::string::npos ? data.size() : nl;
-      std::string_view ln(data.data() + pos, end - pos);
-      while (!ln.empty() && ln.back() == '\r') ln.remove_suffix(1);
-      e.clear();
-      conv->Convert(ln, e);
-      if (!fn(e, ++n)) return false;
-      pos = nl == std::string::npos ? data.size() : nl + 1;
-    }
-    return true;
-  };
-  int rcdlen;
-  bool source = f && f->source;
-  if (f) {
-    rcdlen = f->rcdlen;
-  } else if (text) {
-    std::size_t longest = 1;
-    forEachLine([&](const std::string& e, std::size_t) {
-      longest = std::max(longest, TrimmedLength(e));
-      return true;
-    });
-    if (longest > 32766) return Reply(550, "Record length of new file " + t.file + " exceeds 32766.");
-    rcdlen = static_cast<int>(longest);
-  } else {
-    rcdlen = 512;
-  }
-  std::size_t width = static_cast<std::size_t>(source ? rcdlen - 12 : rcdlen);
+  int fileCcsid = StoreCcsid(f);
+  int rcdlen = f ? f->rcdlen : 512;
   auto records = std::make_shared<std::string>();
   if (text) {
-    std::string date = "000000";
-    int seq = 0;
-    std::size_t badLine = 0;
-    bool fits = forEachLine([&](const std::string& e, std::size_t n) {
-      auto fit = FitRecord(e, width);
-      if (!fit) {
-        badLine = n;
-        return false;
-      }
-      if (source) records->append(MakeSourceRecord(++seq * 100, date, *fit, rcdlen));
-      else records->append(*fit);
-      return true;
-    });
-    if (!fits)
-      return Lines(550, {"Line " + std::to_string(badLine) + " is longer than the record length " + std::to_string(width) + ".",
-                         "Member " + t.mbr + " not changed."});
-    records->shrink_to_fit();
+    Converter conv(TextCcsid() ? TextCcsid() : fileCcsid, fileCcsid);
+    if (!conv.ok()) return Reply(550, "Data conversion to CCSID " + std::to_string(fileCcsid) + " not available.");
+    UploadLines lines(data, conv);
+    if (!f && !NewFileRecordLength(t, lines, rcdlen)) return;
+    if (!TextRecords(t, lines, f && f->source, rcdlen, *records)) return;
   } else {
     records->assign(std::move(data));
     std::size_t rem = records->size() % static_cast<std::size_t>(rcdlen);
     if (rem) records->append(static_cast<std::size_t>(rcdlen) - rem, kEbcdicBlank);
   }
   if (!o) {
-    Object nf = MakeDataFile(t.file, rcdlen, text ? fileCcsid : 65535, "");
-    o = &l->Put(std::move(nf));
+    o = &l->Put(MakeDataFile(t.file, rcdlen, text ? fileCcsid : 65535, ""));
     f = o->file();
   }
   Member* m = f->FindMember(t.mbr);
@@ -815,7 +928,41 @@ void Session::Stor(const std::string& arg) {
   Reply(opt_.completionCode, "File transfer completed successfully.");
 }
 
-void Session::List(const std::string& argIn, bool names) {
+// A text upload into a new file: the record length is the longest line.
+bool Session::NewFileRecordLength(const Target& t, const UploadLines& lines, int& rcdlen) {
+  std::size_t longest = 1;
+  lines.ForEach([&](const std::string& e, std::size_t) {
+    longest = std::max(longest, TrimmedLength(e));
+    return true;
+  });
+  if (longest > 32766) return Refuse({"Record length of new file " + t.file + " exceeds 32766."});
+  rcdlen = static_cast<int>(longest);
+  return true;
+}
+
+bool Session::TextRecords(const Target& t, const UploadLines& lines, bool source, int rcdlen, std::string& records) {
+  std::size_t width = static_cast<std::size_t>(source ? rcdlen - 12 : rcdlen);
+  std::string date = "000000";
+  int seq = 0;
+  std::size_t badLine = 0;
+  bool fits = lines.ForEach([&](const std::string& e, std::size_t n) {
+    auto fit = FitRecord(e, width);
+    if (!fit) {
+      badLine = n;
+      return false;
+    }
+    if (source) records.append(MakeSourceRecord(++seq * 100, date, *fit, rcdlen));
+    else records.append(*fit);
+    return true;
+  });
+  if (!fits)
+    return Refuse({"Line " + std::to_string(badLine) + " is longer than the record length " + std::to_string(width) + ".",
+                   "Member " + t.mbr + " not changed."});
+  records.shrink_to_fit();
+  return true;
+}
+
+void Session::Listing(const std::string& argIn, bool names) {
   std::string arg = Trimmed(argIn);
   if (!arg.empty() && arg[0] == '-') return Reply(550, " Path does not exist: " + arg.substr(0, 200));
   Target t;

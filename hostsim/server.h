@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "hostsim/src/store.h"
+#include "hostsim/store.h"
 
 namespace hostsim {
 

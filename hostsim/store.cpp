@@ -1,4 +1,4 @@
-#include "hostsim/src/store.h"
+#include "hostsim/store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "hostsim/src/ccsid.h"
+#include "hostsim/ccsid.h"
 
 namespace hostsim {
 namespace {

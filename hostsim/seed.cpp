@@ -1,11 +1,11 @@
-#include "hostsim/src/seed.h"
+#include "hostsim/seed.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/cl.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/cl.h"
 
 namespace hostsim {
 namespace {

@@ -1,11 +1,11 @@
-#include "hostsim/src/commands.h"
+#include "hostsim/commands.h"
 
 #include <algorithm>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/cl.h"
-#include "hostsim/src/savf.h"
-#include "hostsim/src/seed.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/cl.h"
+#include "hostsim/savf.h"
+#include "hostsim/seed.h"
 
 namespace hostsim {
 namespace {
@@ -171,6 +171,95 @@ CmdResult Call(Host& host, Job& job, const ClArgs& a) {
   return r->run(ctx);
 }
 
+CmdResult ClrSavf(Host& host, Job& job, const ClArgs& a) {
+  CmdResult err;
+  Object* s = FindSavf(host, job, a.Text("FILE"), err);
+  if (!s) return err;
+  s->savf()->blob.reset();
+  return Ok("CPC3701", "Save file " + s->name + " cleared.");
+}
+
+CmdResult ChgJob(Host&, Job& job, const ClArgs& a) {
+  if (const auto* log = a.Get("LOG")) {
+    std::string v;
+    for (const auto& x : *log) v += (v.empty() ? "" : " ") + x.text;
+    job.logLevel = v;
+  }
+  return Ok("", "");
+}
+
+CmdResult AddLible(Host& host, Job& job, const ClArgs& a) {
+  std::string lib = a.Text("LIB");
+  if (!IsValidName(lib)) return Fail("CPD0078", "Value '" + lib + "' for parameter LIB not valid.");
+  if (!ResolveLibrary(host, job, lib)) return Fail("CPF2110", "Library " + lib + " not found.");
+  if (std::find(job.userLibl.begin(), job.userLibl.end(), lib) != job.userLibl.end() || lib == "QTEMP")
+    return Fail("CPF2103", "Library " + lib + " already exists in library list.");
+  if (a.Text("POSITION") == "*LAST") job.userLibl.push_back(lib);
+  else job.userLibl.insert(job.userLibl.begin(), lib);
+  return Ok("", "");
+}
+
+CmdResult RmvLible(Host&, Job& job, const ClArgs& a) {
+  std::string lib = a.Text("LIB");
+  if (!IsValidName(lib)) return Fail("CPD0078", "Value '" + lib + "' for parameter LIB not valid.");
+  auto it = std::find(job.userLibl.begin(), job.userLibl.end(), lib);
+  if (it == job.userLibl.end()) return Fail("CPF2104", "Library " + lib + " not removed from the library list.");
+  job.userLibl.erase(it);
+  return Ok("", "");
+}
+
+CmdResult ChgCurLib(Host& host, Job& job, const ClArgs& a) {
+  std::string lib = a.Text("CURLIB");
+  if (!ResolveLibrary(host, job, lib)) return Fail("CPF2110", "Library " + lib + " not found.");
+  job.curlib = lib;
+  return Ok("", "");
+}
+
+CmdResult CrtLib(Host& host, Job&, const ClArgs& a) {
+  std::string lib = a.Text("LIB");
+  if (!IsValidName(lib) || lib == "QTEMP") return Fail("CPD0078", "Value '" + lib + "' for parameter LIB not valid.");
+  if (host.FindLibrary(lib)) return Fail("CPF2111", "Library " + lib + " already exists.");
+  host.libraries[lib] = Library{lib, Trimmed(a.Text("TEXT")), {}};
+  host.dirty = true;
+  return Ok("CPC2102", "Library " + lib + " created.");
+}
+
+CmdResult RstLib(Host& host, Job& job, const ClArgs& a) { return Rst(host, job, a, true); }
+CmdResult RstObj(Host& host, Job& job, const ClArgs& a) { return Rst(host, job, a, false); }
+
+CmdResult SndMsg(Host& host, Job& job, const ClArgs& a) {
+  host.SendToQsysopr("", job.user, a.Text("MSG"));
+  return Ok("", "");
+}
+
+// The CL commands the server job runs: name, keywords in positional order, handler.
+struct ClCommandDef {
+  const char* name;
+  std::vector<std::string> keywords;
+  CmdResult (*run)(Host&, Job&, const ClArgs&);
+};
+
+const ClCommandDef* FindCommand(const std::string& name) {
+  static const std::vector<ClCommandDef> defs = {
+      {"CALL", {"PGM", "PARM"}, Call},
+      {"CRTSAVF", {"FILE", "TEXT", "AUT"}, CrtSavf},
+      {"CLRSAVF", {"FILE"}, ClrSavf},
+      {"CHGJOB", {"JOB", "JOBPTY", "OUTPTY", "PRTTXT", "LOG", "LOGCLPGM", "INQMSGRPY", "CCSID"}, ChgJob},
+      {"ADDLIBLE", {"LIB", "POSITION"}, AddLible},
+      {"RMVLIBLE", {"LIB"}, RmvLible},
+      {"CHGCURLIB", {"CURLIB"}, ChgCurLib},
+      {"CRTLIB", {"LIB", "TYPE", "TEXT"}, CrtLib},
+      {"SAVLIB", {"LIB", "DEV", "SAVF", "TGTRLS", "CLEAR", "DTACPR", "SPLFDTA"}, SavLib},
+      {"SAVOBJ", {"OBJ", "LIB", "DEV", "OBJTYPE", "SAVF", "TGTRLS", "CLEAR", "DTACPR", "SPLFDTA"}, SavObj},
+      {"RSTLIB", {"SAVLIB", "DEV", "SAVF", "MBROPT", "ALWOBJDIF", "RSTLIB", "SPLFDTA"}, RstLib},
+      {"RSTOBJ", {"OBJ", "SAVLIB", "DEV", "OBJTYPE", "SAVF", "MBROPT", "ALWOBJDIF", "RSTLIB", "SPLFDTA"}, RstObj},
+      {"SNDMSG", {"MSG", "TOUSR", "TOMSGQ"}, SndMsg},
+  };
+  for (const auto& d : defs)
+    if (name == d.name) return &d;
+  return nullptr;
+}
+
 }  // namespace
 
 std::string Trimmed(const std::string& s) {
@@ -204,87 +293,11 @@ CmdResult RunCommand(Host& host, Job& job, const std::string& line) {
   auto cmd = ParseCl(line, ce);
   job.log.push_back(line);
   if (!cmd) return {false, {{ce.id, ce.text}, {"CPF0006", "Errors occurred in command."}}};
-  struct Def {
-    const char* name;
-    std::vector<std::string> keywords;
-  };
-  static const std::vector<Def> defs = {
-      {"CALL", {"PGM", "PARM"}},
-      {"CRTSAVF", {"FILE", "TEXT", "AUT"}},
-      {"CLRSAVF", {"FILE"}},
-      {"CHGJOB", {"JOB", "JOBPTY", "OUTPTY", "PRTTXT", "LOG", "LOGCLPGM", "INQMSGRPY", "CCSID"}},
-      {"ADDLIBLE", {"LIB", "POSITION"}},
-      {"RMVLIBLE", {"LIB"}},
-      {"CHGCURLIB", {"CURLIB"}},
-      {"CRTLIB", {"LIB", "TYPE", "TEXT"}},
-      {"SAVLIB", {"LIB", "DEV", "SAVF", "TGTRLS", "CLEAR", "DTACPR", "SPLFDTA"}},
-      {"SAVOBJ", {"OBJ", "LIB", "DEV", "OBJTYPE", "SAVF", "TGTRLS", "CLEAR", "DTACPR", "SPLFDTA"}},
-      {"RSTLIB", {"SAVLIB", "DEV", "SAVF", "MBROPT", "ALWOBJDIF", "RSTLIB", "SPLFDTA"}},
-      {"RSTOBJ", {"OBJ", "SAVLIB", "DEV", "OBJTYPE", "SAVF", "MBROPT", "ALWOBJDIF", "RSTLIB", "SPLFDTA"}},
-      {"SNDMSG", {"MSG", "TOUSR", "TOMSGQ"}},
-  };
-  const Def* def = nullptr;
-  for (const auto& d : defs)
-    if (cmd->name == d.name) def = &d;
+  const ClCommandDef* def = FindCommand(cmd->name);
   if (!def) return Fail("CPD0030", "Command " + cmd->name + " in library *LIBL not found.");
   auto a = BindCl(*cmd, def->keywords, ce);
   if (!a) return {false, {{ce.id, ce.text}, {"CPF0001", "Error found on " + cmd->name + " command."}}};
-  const std::string& n = cmd->name;
-  if (n == "CALL") return Call(host, job, *a);
-  if (n == "CRTSAVF") return CrtSavf(host, job, *a);
-  if (n == "CLRSAVF") {
-    CmdResult err;
-    Object* s = FindSavf(host, job, a->Text("FILE"), err);
-    if (!s) return err;
-    s->savf()->blob.reset();
-    return Ok("CPC3701", "Save file " + s->name + " cleared.");
-  }
-  if (n == "CHGJOB") {
-    if (const auto* log = a->Get("LOG")) {
-      std::string v;
-      for (const auto& x : *log) v += (v.empty() ? "" : " ") + x.text;
-      job.logLevel = v;
-    }
-    return Ok("", "");
-  }
-  if (n == "ADDLIBLE" || n == "RMVLIBLE") {
-    std::string lib = a->Text("LIB");
-    if (!IsValidName(lib)) return Fail("CPD0078", "Value '" + lib + "' for parameter LIB not valid.");
-    auto it = std::find(job.userLibl.begin(), job.userLibl.end(), lib);
-    if (n == "RMVLIBLE") {
-      if (it == job.userLibl.end()) return Fail("CPF2104", "Library " + lib + " not removed from the library list.");
-      job.userLibl.erase(it);
-      return Ok("", "");
-    }
-    if (!ResolveLibrary(host, job, lib)) return Fail("CPF2110", "Library " + lib + " not found.");
-    if (it != job.userLibl.end() || lib == "QTEMP") return Fail("CPF2103", "Library " + lib + " already exists in library list.");
-    if (a->Text("POSITION") == "*LAST") job.userLibl.push_back(lib);
-    else job.userLibl.insert(job.userLibl.begin(), lib);
-    return Ok("", "");
-  }
-  if (n == "CHGCURLIB") {
-    std::string lib = a->Text("CURLIB");
-    if (!ResolveLibrary(host, job, lib)) return Fail("CPF2110", "Library " + lib + " not found.");
-    job.curlib = lib;
-    return Ok("", "");
-  }
-  if (n == "CRTLIB") {
-    std::string lib = a->Text("LIB");
-    if (!IsValidName(lib) || lib == "QTEMP") return Fail("CPD0078", "Value '" + lib + "' for parameter LIB not valid.");
-    if (host.FindLibrary(lib)) return Fail("CPF2111", "Library " + lib + " already exists.");
-    host.libraries[lib] = Library{lib, Trimmed(a->Text("TEXT")), {}};
-    host.dirty = true;
-    return Ok("CPC2102", "Library " + lib + " created.");
-  }
-  if (n == "SAVLIB") return SavLib(host, job, *a);
-  if (n == "SAVOBJ") return SavObj(host, job, *a);
-  if (n == "RSTLIB") return Rst(host, job, *a, true);
-  if (n == "RSTOBJ") return Rst(host, job, *a, false);
-  if (n == "SNDMSG") {
-    host.SendToQsysopr("", job.user, a->Text("MSG"));
-    return Ok("", "");
-  }
-  return Fail("CPD0030", "Command " + n + " in library *LIBL not found.");
+  return def->run(host, job, *a);
 }
 
 CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& savf, const std::string& release) {

@@ -1,4 +1,4 @@
-#include "hostsim/src/state.h"
+#include "hostsim/state.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -6,9 +6,9 @@
 #include <set>
 #include <sstream>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/commands.h"
-#include "hostsim/src/savf.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/commands.h"
+#include "hostsim/savf.h"
 
 namespace hostsim {
 

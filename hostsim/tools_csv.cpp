@@ -8,10 +8,10 @@
 // quotes are optional, and blanks around unquoted values are ignored.
 #include <cstdio>
 
-#include "hostsim/src/ccsid.h"
-#include "hostsim/src/cl.h"
-#include "hostsim/src/seed.h"
-#include "hostsim/src/tools_more.h"
+#include "hostsim/ccsid.h"
+#include "hostsim/cl.h"
+#include "hostsim/seed.h"
+#include "hostsim/tool_io.h"
 
 namespace hostsim::tools {
 namespace {
