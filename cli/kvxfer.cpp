@@ -4,10 +4,10 @@
 
 #include "client/engine/builtin_spreadsheet.h"
 #include "client/engine/listing_workbook.h"
-#include "client/engine/operations.h"
+#include "client/window/operations.h"
 #include "client/engine/pipeline.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "common/vbstr.h"
 #include "common/winpath.h"
 

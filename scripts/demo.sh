@@ -100,6 +100,6 @@ if [[ ${KV_DEMO_GUI:-1} != 0 && -n ${DISPLAY:-} ]]; then
   cp "$root/build/win/ftp/FTP.EXE" "$wine_install/FTP.EXE"
   printf 'TRIAL_KVU TRIAL_KVD\r\n' > "$wine_install/LIBNAME.ini"
   printf '%s\r\nQSECOFR\r\nQSECOFR\r\n' "$address" > "$wine_install/kv3EV"
-  LANG=ja_JP.UTF-8 wine "$root/build/win/client/ui/win32/hostxfer.exe" || true
+  LANG=ja_JP.UTF-8 wine "$root/build/win/client/window/win32/hostxfer.exe" || true
 fi
 echo "== done"

@@ -1,5 +1,6 @@
 #include "setup/host_library_script.h"
 
+#include "client/workfiles/paths.h"
 #include "common/textfile.h"
 
 namespace kv {
@@ -26,8 +27,8 @@ std::vector<std::string> HostLibraryScript(const HostLogon& logon, const std::st
 }
 
 bool WriteHostLibraryScript(const HostLogon& logon, const std::string& mediaFolder) {
-  MakeDirectory("C:\\KV-TRANSIT");
-  return WriteLines("c:\\KV-TRANSIT\\kvtrn.ini", HostLibraryScript(logon, mediaFolder));
+  MakeDirectory(paths::kInstallDir);
+  return WriteLines(paths::kScript, HostLibraryScript(logon, mediaFolder));
 }
 
 }  // namespace kv

@@ -5,7 +5,7 @@
 #include "client/engine/member_common.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
-#include "client/ui/remembered_inputs.h"
+#include "client/workfiles/remembered_inputs.h"
 
 namespace kv {
 namespace {

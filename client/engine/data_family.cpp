@@ -5,8 +5,8 @@
 #include "client/engine/member_common.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/remembered_inputs.h"
+#include "client/panel/panel_text.h"
+#include "client/workfiles/remembered_inputs.h"
 
 namespace kv {
 namespace {

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv {
 

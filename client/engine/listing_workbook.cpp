@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "client/engine/paths.h"
-#include "client/ui/main_panel.h"
+#include "client/panel/panel_text.h"
+#include "client/workfiles/paths.h"
 #include "common/fileio.h"
 #include "common/object_listing.h"
 #include "common/textfile.h"

@@ -7,7 +7,7 @@
 
 #include "client/engine/field_check.h"
 #include "client/engine/reply.h"
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv::member {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv {
 

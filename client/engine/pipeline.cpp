@@ -1,10 +1,10 @@
 #include "client/engine/pipeline.h"
 
 #include "client/engine/field_check.h"
-#include "client/engine/paths.h"
+#include "client/workfiles/paths.h"
 #include "client/engine/script.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/remembered_inputs.h"
+#include "client/panel/panel_text.h"
+#include "client/workfiles/remembered_inputs.h"
 #include "common/textfile.h"
 
 namespace kv {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "client/engine/paths.h"
+#include "client/workfiles/paths.h"
 #include "common/textfile.h"
 #include "common/vbstr.h"
 

@@ -6,8 +6,8 @@
 #include "client/engine/pc_path_check.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/remembered_inputs.h"
+#include "client/panel/panel_text.h"
+#include "client/workfiles/remembered_inputs.h"
 #include "common/clipboard.h"
 #include "common/textfile.h"
 

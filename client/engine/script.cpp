@@ -1,6 +1,6 @@
 #include "client/engine/script.h"
 
-#include "client/engine/paths.h"
+#include "client/workfiles/paths.h"
 #include "common/textfile.h"
 #include "common/vbstr.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "client/ui/panel.h"
+#include "client/panel/panel.h"
 
 namespace kv {
 

@@ -7,5 +7,5 @@ source "$HERE/gui_env.sh"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 mkdir -p "$STATE/screenshots"
 exec timeout -k 5 90 wine "$WIN/tests/gui/win32/gui_driver.exe" "$SCENARIO" \
-  "$(winpath "$WIN/client/ui/win32/hostxfer.exe")" "$(winpath "$WIN/tests/gui/win32/FTP.exe")" \
+  "$(winpath "$WIN/client/window/win32/hostxfer.exe")" "$(winpath "$WIN/tests/gui/win32/FTP.exe")" \
   "$(winpath "$STATE/screenshots")" "$(winpath "$WIN/ftp/FTP.EXE")" </dev/null

@@ -12,8 +12,8 @@
 
 #include "client/engine/builtin_spreadsheet.h"
 #include "client/engine/listing_workbook.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "common/cp932.h"
 #include "common/textfile.h"
 #include "common/winpath.h"

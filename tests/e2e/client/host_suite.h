@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "client/engine/pipeline.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "common/winpath.h"
 #include "tests/e2e/client/sim_host.h"
 

@@ -2,8 +2,8 @@
 // panel, our FTP client and the simulated host, as an operator would run them.
 #include <gtest/gtest.h>
 
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "common/cp932.h"
 #include "common/vbstr.h"
 #include "tests/e2e/client/host_suite.h"

@@ -12,7 +12,7 @@
 #include <iterator>
 #include <random>
 
-#include "client/engine/paths.h"
+#include "client/workfiles/paths.h"
 #include "common/cp932.h"
 #include "common/run_wait.h"
 #include "common/winpath.h"

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "client/engine/listing_workbook.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
-#include "client/ui/win32/spreadsheet_automation.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
+#include "client/window/win32/spreadsheet_automation.h"
 #include "common/textfile.h"
 
 namespace {

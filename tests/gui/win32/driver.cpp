@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "client/ui/win32/ids.h"
+#include "client/window/win32/ids.h"
 #include "common/win32/widen.h"
 #include "tests/gui/win32/harness.h"
 #include "tests/gui/win32/png.h"

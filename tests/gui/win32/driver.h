@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "client/ui/controls.h"
+#include "client/panel/controls.h"
 
 namespace gui {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
-#include "client/ui/win32/ids.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
+#include "client/window/win32/ids.h"
 #include "tests/gui/win32/driver.h"
 #include "tests/gui/win32/harness.h"
 

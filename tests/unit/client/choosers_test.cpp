@@ -1,11 +1,11 @@
 // The file choosers over a scripted dialog: what the dialog is given, and what
 // pcファイル名 receives on confirm and on cancel.
-#include "client/ui/choosers.h"
+#include "client/window/choosers.h"
 
 #include <gtest/gtest.h>
 
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "tests/unit/common/test_support.h"
 
 namespace kv {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "client/engine/listing_workbook.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "common/cp932.h"
 #include "tests/unit/common/test_support.h"
 

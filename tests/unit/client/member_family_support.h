@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "client/engine/methods.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "tests/unit/client/client_fixture.h"
 
 namespace kvtest {

@@ -3,9 +3,9 @@
 
 #include <map>
 
-#include "client/engine/operations.h"
-#include "client/ui/about.h"
-#include "client/ui/menus.h"
+#include "client/window/operations.h"
+#include "client/window/about.h"
+#include "client/window/menus.h"
 
 namespace kv {
 namespace {

@@ -1,9 +1,9 @@
 // Start-up, INIT and the operation menu handlers, on the memory panel.
 #include <gtest/gtest.h>
 
-#include "client/engine/operations.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/operations.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "client/engine/pipeline.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;

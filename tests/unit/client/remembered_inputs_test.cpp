@@ -2,9 +2,9 @@
 // position-only reader with its line buffer.
 #include <gtest/gtest.h>
 
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
-#include "client/ui/remembered_inputs.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
+#include "client/workfiles/remembered_inputs.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;

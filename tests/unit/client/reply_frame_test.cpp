@@ -4,7 +4,7 @@
 
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
-#include "client/ui/memory_panel.h"
+#include "client/panel/memory_panel.h"
 #include "tests/unit/client/client_fixture.h"
 
 using namespace kv;
