@@ -11,7 +11,7 @@ namespace {
 
 using namespace kv::xls;
 
-struct GridSpec {
+struct GridLayout {
   std::string title, sheetName;
   std::uint32_t columns, lines;
   std::uint16_t paper;       // 9 A4, 8 A3
@@ -20,7 +20,7 @@ struct GridSpec {
   std::uint32_t fieldLines;  // rows of the field table under the grid (0: none)
 };
 
-Workbook MakeGrid(const GridSpec& spec) {
+Workbook MakeGrid(const GridLayout& grid) {
   Form f;
   const auto small = f.book.AddFont({"ＭＳ ゴシック", 140});
   const auto gridFont = f.book.AddFont({"ＭＳ ゴシック", 160});
@@ -35,24 +35,24 @@ Workbook MakeGrid(const GridSpec& spec) {
                                                         tenthLine ? Line::Thin : Line::Hair, HAlign::Centre});
 
   SheetLayout l;
-  l.name = spec.sheetName;
-  l.columns = {{0, 0, Chars(3.2)}, {1, static_cast<std::uint16_t>(spec.columns), Chars(spec.cellWidth)}};
-  l.defaultRowHeight = spec.rowHeight;
+  l.name = grid.sheetName;
+  l.columns = {{0, 0, Chars(3.2)}, {1, static_cast<std::uint16_t>(grid.columns), Chars(grid.cellWidth)}};
+  l.defaultRowHeight = grid.rowHeight;
   l.page.landscape = true;
-  l.page.paper = spec.paper;
+  l.page.paper = grid.paper;
   l.page.fitWide = 1;
   l.page.fitTall = 1;
   l.page.left = l.page.right = l.page.top = l.page.bottom = 0.3;
   l.page.centred = true;
   l.showGrid = false;
-  const GridSheet g{f.book.AddSheet(l), spec.columns + 1};
+  const GridSheet g{f.book.AddSheet(l), grid.columns + 1};
   Workbook wb = f.book.Build();
 
-  std::uint32_t row = HeaderBlock(f, wb, g, spec.title);
+  std::uint32_t row = HeaderBlock(f, wb, g, grid.title);
   // Rulers: tens above units; the corner cell names the axes.
   wb.SetText(g.sheet, row, 0, "桁", ruler);
   wb.SetText(g.sheet, row + 1, 0, "行", ruler);
-  for (std::uint32_t c = 1; c <= spec.columns; ++c) {
+  for (std::uint32_t c = 1; c <= grid.columns; ++c) {
     if (c % 10 == 0)
       wb.SetText(g.sheet, row, c, std::to_string(c / 10), ruler);
     else
@@ -60,17 +60,17 @@ Workbook MakeGrid(const GridSpec& spec) {
     wb.SetText(g.sheet, row + 1, c, std::to_string(c % 10), ruler);
   }
   row += 2;
-  for (std::uint32_t line = 1; line <= spec.lines; ++line, ++row) {
+  for (std::uint32_t line = 1; line <= grid.lines; ++line, ++row) {
     wb.SetNumber(g.sheet, row, 0, line, ruler);
-    for (std::uint32_t c = 1; c <= spec.columns; ++c) wb.SetBlank(g.sheet, row, c, cell[c % 10 == 0][line % 10 == 0]);
+    for (std::uint32_t c = 1; c <= grid.columns; ++c) wb.SetBlank(g.sheet, row, c, cell[c % 10 == 0][line % 10 == 0]);
   }
-  if (spec.fieldLines) {
+  if (grid.fieldLines) {
     // The fields of the layout, each at its line and column.
     const std::uint32_t w = g.columns;
     Table(f, wb, g, row + 1,
           {{"No.", 3}, {"項目名", w * 20 / 100}, {"行", 3}, {"桁", 3}, {"長さ", 3}, {"属性", w * 10 / 100},
            {"編集・説明", w - 15 - w * 20 / 100 - w * 10 / 100}},
-          spec.fieldLines, true);
+          grid.fieldLines, true);
   }
   wb.SelectCell(g.sheet, 0, 0);
   return wb;

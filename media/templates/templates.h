@@ -39,10 +39,10 @@ xls::Workbook MakeProgramFunction1();
 xls::Workbook MakeProgramFunction2();
 xls::Workbook MakeFileLayout1();
 xls::Workbook MakeFileLayout2();
-xls::Workbook MakeProgramSpec1();
-xls::Workbook MakeProgramSpec2();
-xls::Workbook MakeSubprogramSpec1();
-xls::Workbook MakeSubprogramSpec2();
+xls::Workbook MakeProgramDescription1();
+xls::Workbook MakeProgramDescription2();
+xls::Workbook MakeSubprogramDescription1();
+xls::Workbook MakeSubprogramDescription2();
 xls::Workbook MakeDisplayFile();
 xls::Workbook MakeProgramIo();
 

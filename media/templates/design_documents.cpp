@@ -114,7 +114,7 @@ Workbook MakeFileLayout2() {
                               48}});
 }
 
-Workbook MakeProgramSpec1() {
+Workbook MakeProgramDescription1() {
   return Document("プログラム仕様書（１）", "仕様書１", false,
                   {Three("プログラムID", "プログラム名", "言語"), Three("種別", "起動元", "コンパイル"),
                    TableBlock{"入出力",
@@ -123,12 +123,12 @@ Workbook MakeProgramSpec1() {
                    Memo{"処理概要", 15}, Memo{"備考", 5}});
 }
 
-Workbook MakeProgramSpec2() {
+Workbook MakeProgramDescription2() {
   return Document("プログラム仕様書（２）", "仕様書２", false,
                   {Three("プログラムID", "プログラム名", "言語"), TableBlock{"処理手順", kSteps, 45}});
 }
 
-Workbook MakeSubprogramSpec1() {
+Workbook MakeSubprogramDescription1() {
   return Document("サブプログラム仕様書（１）", "サブ仕様１", false,
                   {Three("サブプログラムID", "名称", "言語"),
                    TableBlock{"パラメーター",
@@ -137,7 +137,7 @@ Workbook MakeSubprogramSpec1() {
                    Memo{"機能", 12}, Memo{"呼び出し元", 5}, Memo{"備考", 5}});
 }
 
-Workbook MakeSubprogramSpec2() {
+Workbook MakeSubprogramDescription2() {
   return Document("サブプログラム仕様書（２）", "サブ仕様２", false,
                   {Three("サブプログラムID", "名称", "言語"), TableBlock{"処理手順", kSteps, 45}});
 }
