@@ -1,5 +1,6 @@
 #include "ftp/address.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -22,6 +23,42 @@ std::optional<long> Number(std::string_view s, std::size_t& pos, int maxDigits) 
 }
 
 }  // namespace
+
+std::string AddressText(const Endpoint& e) {
+  const unsigned char* b = e.bytes;
+  auto dotted = [](const unsigned char* q) {
+    return std::to_string(q[0]) + "." + std::to_string(q[1]) + "." + std::to_string(q[2]) + "." + std::to_string(q[3]);
+  };
+  if (!e.ipv6) return dotted(b);
+  static const unsigned char kMapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+  if (std::equal(kMapped, kMapped + 12, b)) return "::ffff:" + dotted(b + 12);
+  unsigned group[8];
+  for (int i = 0; i < 8; ++i) group[i] = (b[2 * i] << 8) | b[2 * i + 1];
+  // The longest run of two or more zero groups (the first of equal runs) becomes "::".
+  int bestStart = -1, bestLen = 1;
+  for (int i = 0; i < 8;) {
+    int j = i;
+    while (j < 8 && group[j] == 0) ++j;
+    if (j - i > bestLen) bestStart = i, bestLen = j - i;
+    i = j > i ? j : i + 1;
+  }
+  static const char kHex[] = "0123456789abcdef";
+  std::string text;
+  for (int i = 0; i < 8; ++i) {
+    if (i == bestStart) {
+      text += "::";
+      i += bestLen - 1;
+      continue;
+    }
+    if (!text.empty() && text.back() != ':') text += ':';
+    bool started = false;
+    for (int shift = 12; shift >= 0; shift -= 4) {
+      unsigned digit = (group[i] >> shift) & 0xf;
+      if (digit || started || shift == 0) text += kHex[digit], started = true;
+    }
+  }
+  return text;
+}
 
 std::optional<PassiveAddress> ParsePasv(std::string_view text) {
   // Skip the reply code, then try every place where six comma-separated numbers start.

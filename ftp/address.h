@@ -8,6 +8,18 @@
 
 namespace kv::ftp {
 
+// An IPv4 or IPv6 address with a port, as the platform's socket calls give it.
+struct Endpoint {
+  bool ipv6 = false;
+  unsigned char bytes[16] = {};  // 4 used for IPv4, in network order
+  std::uint32_t scope = 0;       // IPv6 zone (link-local addresses)
+  int port = 0;
+};
+
+// The usual text of an address: "a.b.c.d", or IPv6 in its shortest form
+// ("2001:db8::1", "::ffff:127.0.0.1" for a mapped IPv4 address).
+std::string AddressText(const Endpoint& e);
+
 struct PassiveAddress {
   std::string host;   // dotted IPv4 as the server wrote it
   int port = 0;

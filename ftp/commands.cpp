@@ -76,7 +76,7 @@ int Open(CommandCall& c) {
     Usage(c, "open host-name [port]");
     return exitcode::kConnectFailed;
   }
-  int port = 21;
+  int port = s.DefaultPort();
   if (c.words.size() == 3) {
     port = std::atoi(c.words[2].c_str());
     if (port < 1 || port > 65535 || c.words[2].find_first_not_of("0123456789") != std::string::npos) {

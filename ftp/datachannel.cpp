@@ -71,7 +71,13 @@ int DataChannel::Active() {
 }
 
 int DataChannel::Establish() {
-  if (!active_) return exitcode::kOk;
+  int status = active_ ? Accept() : exitcode::kOk;
+  // The FTP client is the TLS client on the data connection whichever side
+  // connected, and starts its handshake once the server has accepted the command.
+  return status == exitcode::kOk ? session_.SecureData(data_) : status;
+}
+
+int DataChannel::Accept() {
   NetResult r = listener_.Accept(data_, session_.DataTimeoutMs());
   listener_.Close();
   if (!r.Ok()) {

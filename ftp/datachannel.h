@@ -17,7 +17,8 @@ class DataChannel {
   // Before the transfer command. Passive: connects. Active: listens and sends PORT.
   // An exit status (options.h); kOk when the transfer command may follow.
   int Prepare();
-  // After a positive preliminary reply: an active connection is accepted here.
+  // After a positive preliminary reply: an active connection is accepted here,
+  // and the connection secured when the session protects its data.
   int Establish();
   Socket& Sock() { return data_; }
   void Close() {
@@ -28,6 +29,7 @@ class DataChannel {
  private:
   int Passive();
   int Active();
+  int Accept();
 
   Session& session_;
   Socket listener_;

@@ -76,7 +76,7 @@ int Interpreter::Run() {
   int status = exitcode::kOk;
   const Options& options = session_.Opts();
   if (!options.host.empty()) {
-    int open = session_.Open(options.host, 21);
+    int open = session_.Open(options.host, session_.DefaultPort());
     status = std::max(status, options.autoLogin ? Logon(open) : open);
   }
   while (!ended_ && !session_.HostLost() && next_ < lines_.size()) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace kv::ftp {
@@ -19,9 +20,11 @@ struct NetResult {
 // Prepares the socket library (WSAStartup on Windows); false when unavailable.
 bool NetStartup();
 
+class TlsLayer;
+
 class Socket {
  public:
-  Socket() = default;
+  Socket();
   ~Socket();
   Socket(Socket&& other) noexcept;
   Socket& operator=(Socket&& other) noexcept;
@@ -33,9 +36,20 @@ class Socket {
   // that answers within `timeoutMs` in total.
   NetResult Connect(const std::string& host, int port, int timeoutMs);
   // Sends every byte, waiting at most `timeoutMs` each time the socket cannot take more.
+  // Through the TLS layer once one is attached, as Receive.
   NetResult SendAll(const char* data, std::size_t size, int timeoutMs);
   // One read: bytes > 0, or status Closed at the end of the stream.
   NetResult Receive(char* buffer, std::size_t size, int timeoutMs);
+  // The same without TLS: the bytes on the wire (used by the TLS layers).
+  NetResult SendRaw(const char* data, std::size_t size, int timeoutMs);
+  NetResult ReceiveRaw(char* buffer, std::size_t size, int timeoutMs);
+  // Waits until the socket can be read (`write` false) or written.
+  NetResult WaitReady(bool write, int timeoutMs);
+
+  // From now on every byte goes through `tls`.
+  void AttachTls(std::unique_ptr<TlsLayer> tls);
+  bool IsEncrypted() const { return tls_ != nullptr; }
+  std::intptr_t Handle() const { return handle_; }
   // Listens on the local address of `control` at a port the system chooses.
   NetResult ListenBeside(const Socket& control);
   NetResult Accept(Socket& accepted, int timeoutMs);
@@ -46,14 +60,18 @@ class Socket {
   bool IsIpv6() const;
 
   void SetKeepAlive();
-  void ShutdownSend();
-  // Closes with a reset, so the peer sees an aborted transfer rather than a complete one.
+  // Ends the sending direction: with TLS, close_notify first (waiting at most
+  // `timeoutMs` for it to leave), then the TCP half-close.
+  void ShutdownSend(int timeoutMs = 10000);
+  // Closes with a reset (and without close_notify), so the peer sees an aborted
+  // transfer rather than a complete one.
   void Abort();
   void Close();
 
  private:
   static constexpr std::intptr_t kInvalid = -1;
   std::intptr_t handle_ = kInvalid;
+  std::unique_ptr<TlsLayer> tls_;
 };
 
 }  // namespace kv::ftp

@@ -19,7 +19,8 @@ bool StartsWith(const std::string& s, const std::string& prefix) { return s.comp
 
 std::string UsageText() {
   return "Usage: FTP [-v] [-d] [-i] [-n] [-g] [-a] [-A] [-s:filename] [--active|--passive]\n"
-         "           [--connect-timeout=S] [--data-timeout=S] [--reply-timeout=S] [host]\n"
+         "           [--connect-timeout=S] [--data-timeout=S] [--reply-timeout=S]\n"
+         "           [--tls=off|explicit|implicit] [--tls-trust=FILE|sha256:HEX] [host]\n"
          "  -s:filename        run the commands of the file (code page 932, or UTF-8 with a BOM)\n"
          "  -v                 do not show server replies and transfer statistics\n"
          "  -n                 no user and password prompts after open (use \"user\")\n"
@@ -30,9 +31,15 @@ std::string UsageText() {
          "  --connect-timeout  seconds to wait for a connection (default 30, 0 = no limit)\n"
          "  --data-timeout     seconds a data connection may stay without traffic (default 120)\n"
          "  --reply-timeout    seconds to wait for a server reply (default 3600)\n"
+         "  --tls              TLS for logon and data: explicit (AUTH TLS) or implicit;\n"
+         "                     off is the default (also set by [TLS] Mode= in the .ini beside the program)\n"
+         "  --tls-trust        trust this PEM certificate or CA file, or the certificate with\n"
+         "                     this SHA-256 fingerprint, instead of the system's trust store\n"
          "Exit status: 0 every command succeeded, 1 a command or transfer failed,\n"
-         "  2 connection or logon failed, 3 host stopped answering or closed the\n"
-         "  connection, 4 bad command line or script file; the highest one counts.";
+         "  2 logon refused, 3 host stopped answering or closed the connection,\n"
+         "  4 bad command line, script or settings file, 5 no connection,\n"
+         "  6 no secure connection (TLS refused or failed, certificate not trusted);\n"
+         "  the highest one counts.";
 }
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
@@ -63,6 +70,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     else if (StartsWith(a, "--connect-timeout=") && Seconds(a.substr(18), o.connectTimeout)) continue;
     else if (StartsWith(a, "--data-timeout=") && Seconds(a.substr(15), o.dataTimeout)) continue;
     else if (StartsWith(a, "--reply-timeout=") && Seconds(a.substr(16), o.replyTimeout)) continue;
+    else if (StartsWith(a, "--tls=") && (o.tlsMode = ParseTlsMode(a.substr(6)))) continue;
+    else if (StartsWith(a, "--tls-trust=") && ParseTlsTrust(a.substr(12), o.tlsTrust.emplace())) continue;
     else if (!a.empty() && a[0] != '-' && i + 1 == args.size()) o.host = a;
     else {
       result.error = "unknown or malformed option: " + a;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ftp/tlssettings.h"
+
 namespace kv::ftp {
 
 // Process exit status. The run ends with the highest status any command produced.
@@ -15,6 +17,7 @@ constexpr int kLogonFailed = 2;    // the logon was refused
 constexpr int kHostLost = 3;       // the host stopped answering, closed the connection or sent a malformed reply
 constexpr int kUsage = 4;          // bad command line or unreadable script file
 constexpr int kConnectFailed = 5;  // no connection could be made (unknown host, refused, no greeting)
+constexpr int kNotSecure = 6;      // TLS was required but refused, failed, or the certificate was not trusted
 }  // namespace exitcode
 
 struct Options {
@@ -31,6 +34,9 @@ struct Options {
   int dataTimeout = 120;         // seconds without a byte moving on a data connection
   int replyTimeout = 3600;       // seconds without a byte of an awaited reply
   bool help = false;
+  std::optional<TlsMode> tlsMode;    // --tls=off|explicit|implicit, over the settings file
+  std::optional<TlsTrust> tlsTrust;  // --tls-trust=FILE|sha256:HEX, over the settings file (FILE as typed)
+  TlsSettings tls;                   // what the run uses: the settings file, then the options above
 };
 
 struct ParsedOptions {

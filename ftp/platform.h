@@ -9,5 +9,7 @@ bool ChangeLocalDir(const std::string& nativePath);
 // The working directory as a native path.
 std::string CurrentLocalDir();
 int ProcessId();
+// The running program's own file as a native path; empty when unknown.
+std::string ProgramPath();
 
 }  // namespace kv::ftp

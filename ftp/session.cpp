@@ -21,6 +21,12 @@ int Session::Open(const std::string& host, int port) {
   control_.Sock().SetKeepAlive();
   host_ = host;
   console_.MessageWith("Connected to ", host, ".");
+  protectData_ = false;
+  const TlsMode mode = options_.tls.mode;
+  if (mode == TlsMode::Implicit) {
+    int status = SecureControl();
+    if (status != exitcode::kOk) return status;
+  }
   // The greeting may come after a 120 "service ready in n minutes".
   std::optional<Reply> greeting;
   do {
@@ -31,9 +37,67 @@ int Session::Open(const std::string& host, int port) {
     control_.Close();
     return exitcode::kConnectFailed;
   }
+  if (mode == TlsMode::Explicit) {
+    int status = StartExplicitTls();
+    if (status != exitcode::kOk) return status;
+  }
+  if (mode != TlsMode::Off) {
+    int status = ProtectData();
+    if (status != exitcode::kOk) return status;
+  }
   textMode = true;
   epsvRefused = false;
   return exitcode::kOk;
+}
+
+int Session::DefaultPort() const { return options_.tls.mode == TlsMode::Implicit ? 990 : 21; }
+
+int Session::NotSecure(const std::string& why) {
+  console_.Message("ftp: no secure connection to " + host_ + ": " + why + "; not logging on.");
+  control_.Close();
+  return exitcode::kNotSecure;
+}
+
+int Session::SecureControl() {
+  std::string error;
+  tls_ = MakeTlsClient(options_.tls.trust, error);
+  if (!tls_) return NotSecure(error);
+  TlsOutcome outcome = tls_->Secure(control_.Sock(), host_, false, ConnectTimeoutMs());
+  if (!outcome.Ok()) return NotSecure(outcome.message);
+  return exitcode::kOk;
+}
+
+int Session::StartExplicitTls() {
+  auto reply = Exchange("AUTH TLS");
+  if (!reply) return exitcode::kNotSecure;
+  if (reply->code != 234)
+    return NotSecure("the host does not offer TLS (AUTH TLS answered " + std::to_string(reply->code) + ")");
+  return SecureControl();
+}
+
+int Session::ProtectData() {
+  // TLS changes nothing about buffering (PBSZ 0) but the protocol wants it before
+  // PROT. On an implicit connection the host may already protect the data and
+  // refuse both; the data connections are secured either way.
+  const bool required = options_.tls.mode == TlsMode::Explicit;
+  for (const char* command : {"PBSZ 0", "PROT P"}) {
+    auto reply = Exchange(command);
+    if (!reply) return exitcode::kNotSecure;
+    if (required && !reply->Completed())
+      return NotSecure(std::string("the host refused to protect the data connections (") + command + " answered " +
+                       std::to_string(reply->code) + ")");
+  }
+  protectData_ = true;
+  return exitcode::kOk;
+}
+
+int Session::SecureData(Socket& data) {
+  if (!protectData_) return exitcode::kOk;
+  TlsOutcome outcome = tls_->Secure(data, host_, true, DataTimeoutMs() ? DataTimeoutMs() : ConnectTimeoutMs());
+  if (outcome.Ok()) return exitcode::kOk;
+  console_.Message("ftp: TLS on the data connection failed: " + outcome.message + ".");
+  data.Close();
+  return exitcode::kCommandFailed;
 }
 
 Session::UserStep Session::User(const std::string& name) {
@@ -117,6 +181,7 @@ int Session::Quit() {
   if (sent.Ok()) {
     ReplyResult r = control_.Read(options_.replyTimeout < 30 ? options_.replyTimeout * 1000 : 30000);
     if (!r.Ok() && r.status != ReplyStatus::Closed) status = exitcode::kHostLost;
+    control_.Sock().ShutdownSend(1000);
   }
   control_.Close();
   return status;

@@ -1,6 +1,7 @@
 // One FTP session: the control connection, the logon and the state that later
 // commands depend on (transfer type, data-connection mode).
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "ftp/control.h"
 #include "ftp/options.h"
 #include "ftp/reply.h"
+#include "ftp/tls.h"
 
 namespace kv::ftp {
 
@@ -27,8 +29,14 @@ class Session {
   // True once the host stopped answering: the run ends.
   bool HostLost() const { return hostLost_; }
 
-  // Connects and reads the greeting; kOk or kConnectFailed (message printed).
+  // Connects and reads the greeting, securing the connection first when TLS is
+  // on; kOk, kConnectFailed, or kNotSecure when TLS is required and could not be
+  // had (the connection is then closed before anything about the logon is sent).
   int Open(const std::string& host, int port);
+  // The port "open" uses when the script names none: 990 for implicit TLS, else 21.
+  int DefaultPort() const;
+  // Secures a data connection when the session protects its data; kOk or kCommandFailed.
+  int SecureData(Socket& data);
 
   enum class UserStep { LoggedIn, NeedPassword, Failed };
   UserStep User(const std::string& name);
@@ -54,12 +62,20 @@ class Session {
 
  private:
   void Lost(const ReplyResult& why, int timeoutSeconds);
+  // The TLS steps of Open: the handshake on the control connection, and AUTH TLS
+  // before it or PBSZ 0 / PROT P after it.
+  int SecureControl();
+  int StartExplicitTls();
+  int ProtectData();
+  int NotSecure(const std::string& why);
   // Sends one command line; false when it could not be sent (the session has
   // then printed why and closed the connection).
   bool Send(const std::string& command, bool secret);
 
   std::string host_;
   bool hostLost_ = false;
+  std::unique_ptr<TlsClient> tls_;
+  bool protectData_ = false;  // PROT P in force: every data connection is TLS
 };
 
 }  // namespace kv::ftp

@@ -7,6 +7,7 @@
 
 #include "common/fileio.h"
 #include "ftp/address.h"
+#include "ftp/bomtext.h"
 #include "ftp/datachannel.h"
 #include "ftp/platform.h"
 #include "ftp/textconv.h"
@@ -153,6 +154,13 @@ int PutFile(Session& session, const std::string& localShown, const std::string& 
     return exitcode::kCommandFailed;
   }
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  // A text file marked as UTF-8 goes as code page 932 without the mark; one
+  // that cannot is refused before the server is asked to store anything.
+  const bool utf8 = session.textMode && SkipUtf8Mark(file.get());
+  if (std::string why; utf8 && !CheckUtf8Text(file.get(), why)) {
+    out.Message("ftp: put failed: " + localShown + " " + why + "; nothing was sent.");
+    return exitcode::kCommandFailed;
+  }
 
   DataChannel data(session);
   Reply first;
@@ -161,8 +169,9 @@ int PutFile(Session& session, const std::string& localShown, const std::string& 
   const bool finalSeen = first.Kind() == 2;
 
   std::vector<char> buffer(kTransferBuffer);
-  std::string converted;
+  std::string converted, cp932;
   CrLfConverter converter;
+  Utf8ToCp932Stream toCp932;
   std::uint64_t sent = 0;
   std::string failure;
   bool dataFailed = false;
@@ -178,6 +187,15 @@ int PutFile(Session& session, const std::string& localShown, const std::string& 
     }
     const char* bytes = buffer.data();
     std::size_t size = n;
+    if (utf8) {
+      if (!toCp932.Convert(bytes, size, cp932)) {
+        failure = localShown + " " + toCp932.Error();   // changed since it was checked
+        dataFailed = true;
+        break;
+      }
+      bytes = cp932.data();
+      size = cp932.size();
+    }
     if (session.textMode) {
       converter.Convert(bytes, size, converted);
       bytes = converted.data();
@@ -192,10 +210,19 @@ int PutFile(Session& session, const std::string& localShown, const std::string& 
     }
   }
   // A failed upload must not look complete to the server: reset rather than close cleanly.
-  if (dataFailed)
+  if (dataFailed) {
     data.Sock().Abort();
-  else
-    data.Sock().ShutdownSend();
+  } else {
+    data.Sock().ShutdownSend(session.DataTimeoutMs());
+    // Over TLS the server may have sent records (session tickets) that were never
+    // read; closing with them unread would reset the connection under the
+    // server's last reads. Read until the server closes its side.
+    if (data.Sock().IsEncrypted()) {
+      char sink[4096];
+      while (data.Sock().Receive(sink, sizeof sink, session.DataTimeoutMs()).Ok()) {
+      }
+    }
+  }
   data.Close();
   double seconds = SecondsSince(start);
 

@@ -83,22 +83,41 @@ Object* SaveTarget(Host& host, Job& job, const ClArgs& a, CmdResult& err) {
   return savf;
 }
 
-std::string TargetRelease(const ClArgs& a) {
-  std::string rls = a.Text("TGTRLS");
-  return rls.empty() ? "*CURRENT" : rls;
+// TGTRLS and SPLFDTA of a save: the release the save records, and whether
+// output queues keep their spooled files (*ALL) or go without them (*NONE, the
+// default).
+bool SaveOptions(const ClArgs& a, std::string& release, bool& spooledFiles, CmdResult& err) {
+  release = ResolveTargetRelease(a.Text("TGTRLS"));
+  if (release.empty()) {
+    err = Fail("CPD0084", "Value '" + a.Text("TGTRLS") + "' for TGTRLS not valid.");
+    return false;
+  }
+  const std::string splfdta = a.Text("SPLFDTA");
+  if (!splfdta.empty() && splfdta != "*NONE" && splfdta != "*ALL") {
+    err = Fail("CPD0084", "Value '" + splfdta + "' for SPLFDTA not valid.");
+    return false;
+  }
+  spooledFiles = splfdta == "*ALL";
+  return true;
 }
 
 CmdResult SavLib(Host& host, Job& job, const ClArgs& a) {
   CmdResult err;
+  std::string release;
+  bool spooledFiles = false;
+  if (!SaveOptions(a, release, spooledFiles, err)) return err;
   Object* savf = SaveTarget(host, job, a, err);
   if (!savf) return err;
   const auto* libs = a.Get("LIB");
   if (!libs || libs->size() != 1) return Fail("CPD0084", "Exactly one library must be saved to a save file.");
-  return SaveLibraryTo(host, job, (*libs)[0].text, *savf, TargetRelease(a));
+  return SaveLibraryTo(host, job, (*libs)[0].text, *savf, release, spooledFiles);
 }
 
 CmdResult SavObj(Host& host, Job& job, const ClArgs& a) {
   CmdResult err;
+  std::string release;
+  bool spooledFiles = false;
+  if (!SaveOptions(a, release, spooledFiles, err)) return err;
   Object* savf = SaveTarget(host, job, a, err);
   if (!savf) return err;
   std::vector<std::string> names, types;
@@ -108,7 +127,7 @@ CmdResult SavObj(Host& host, Job& job, const ClArgs& a) {
     for (const auto& v : *t) types.push_back(v.text);
   if (names.empty()) return Fail("CPD0072", "Parameter OBJ required.");
   if (types.empty()) types.push_back("*ALL");
-  return SaveObjectsTo(host, job, a.Text("LIB"), names, types, *savf, TargetRelease(a));
+  return SaveObjectsTo(host, job, a.Text("LIB"), names, types, *savf, release, spooledFiles);
 }
 
 CmdResult Rst(Host& host, Job& job, const ClArgs& a, bool lib) {
@@ -120,6 +139,9 @@ CmdResult Rst(Host& host, Job& job, const ClArgs& a, bool lib) {
   opt.wholeLibrary = lib;
   if (!a.Text("MBROPT").empty()) opt.mbropt = a.Text("MBROPT");
   if (!a.Text("ALWOBJDIF").empty()) opt.alwobjdif = a.Text("ALWOBJDIF");
+  if (!a.Text("SPLFDTA").empty()) opt.splfdta = a.Text("SPLFDTA");
+  if (opt.splfdta != "*NONE" && opt.splfdta != "*NEW")
+    return Fail("CPD0084", "Value '" + opt.splfdta + "' for SPLFDTA not valid.");
   if (!lib) {
     opt.objects.clear();
     if (const auto* o = a.Get("OBJ"))
@@ -157,6 +179,7 @@ CmdResult Call(Host& host, Job& job, const ClArgs& a) {
   }
   const std::string& routine = pgm->program()->routine;
   std::string where_ = where ? where->name : lib;
+  ctx.library = where_;
   job.log.push_back("CALL " + where_ + "/" + name);
   if (routine == "*USER") return Ok("", "");   // a compiled user program: runs and ends normally
   const Routine* r = FindRoutine(routine);
@@ -260,6 +283,27 @@ const ClCommandDef* FindCommand(const std::string& name) {
   return nullptr;
 }
 
+// The saved form of an object: an output queue keeps its spooled files only
+// when they are saved with it.
+std::string SavedForm(const Object& o, bool spooledFiles) {
+  if (spooledFiles || !std::holds_alternative<OutputQueue>(o.body)) return DumpObject(o, false);
+  Object queue = o;
+  queue.outq()->files.clear();
+  return DumpObject(queue, false);
+}
+
+// Whether the system holds a spooled file of that job, name and number.
+bool OnTheSystem(Host& host, const SpooledFile& s) {
+  for (auto& [ln, L] : host.libraries)
+    for (auto& [key, o] : L.objects)
+      if (const OutputQueue* q = o.outq())
+        for (const auto& e : q->files)
+          if (e.jobNumber == s.jobNumber && e.jobUser == s.jobUser && e.jobName == s.jobName && e.file == s.file &&
+              e.number == s.number)
+            return true;
+  return false;
+}
+
 }  // namespace
 
 std::string Trimmed(const std::string& s) {
@@ -300,7 +344,8 @@ CmdResult RunCommand(Host& host, Job& job, const std::string& line) {
   return def->run(host, job, *a);
 }
 
-CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& savf, const std::string& release) {
+CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& savf, const std::string& release,
+                        bool spooledFiles) {
   Library* l = ResolveLibrary(host, job, lib);
   if (!l) return Fail("CPF3781", "Library " + lib + " not found.");
   if (lib == "QTEMP" || lib == "QSYS") return Fail("CPF3738", "Library " + lib + " cannot be saved.");
@@ -308,7 +353,7 @@ CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& sa
   img.payload = "LIB " + lib + " TEXT(" + Quote(l->text) + ")\n";
   for (const auto& [key, o] : l->objects) {
     if (&o == &savf) continue;   // a save file never holds itself
-    img.payload += DumpObject(o, false);
+    img.payload += SavedForm(o, spooledFiles);
     ++img.objects;
   }
   auto blob = host.blobs.FromBytes(BuildImage(img));
@@ -319,7 +364,8 @@ CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& sa
 }
 
 CmdResult SaveObjectsTo(Host& host, Job& job, const std::string& lib, const std::vector<std::string>& names,
-                        const std::vector<std::string>& types, Object& savf, const std::string& release) {
+                        const std::vector<std::string>& types, Object& savf, const std::string& release,
+                        bool spooledFiles) {
   Library* l = ResolveLibrary(host, job, lib);
   if (!l) return Fail("CPF3781", "Library " + lib + " not found.");
   SaveImage img{"OBJ", lib, 0, release, Now(), ""};
@@ -333,7 +379,7 @@ CmdResult SaveObjectsTo(Host& host, Job& job, const std::string& lib, const std:
     }
     for (const auto& t : types) typeOk = typeOk || t == "*ALL" || t == o.type;
     if (!nameOk || !typeOk) continue;
-    img.payload += DumpObject(o, false);
+    img.payload += SavedForm(o, spooledFiles);
     ++img.objects;
   }
   if (img.objects == 0) return Fail("CPF3770", "No objects saved or restored for library " + lib + ".");
@@ -411,13 +457,16 @@ CmdResult RestoreFrom(Host& host, Job& job, const std::string& savlib, Object& s
         continue;
       }
     }
-    if (old && o.outq() && old->outq()) {
-      for (auto& s : o.outq()->files) {
-        bool dup = false;
-        for (auto& e : old->outq()->files)
-          dup = dup || (e.jobNumber == s.jobNumber && e.file == s.file && e.number == s.number);
-        if (!dup) old->outq()->files.push_back(s);
-      }
+    if (OutputQueue* q = o.outq()) {
+      // The queue comes back empty unless SPLFDTA(*NEW) asks for the saved
+      // spooled files; of those only the ones not on the system already, so
+      // that no two spooled files share a job, name and number.
+      std::vector<SpooledFile> saved = std::move(q->files);
+      q->files.clear();
+      Object& queue = old && old->outq() ? *old : target->Put(std::move(o));
+      if (opt.splfdta == "*NEW")
+        for (auto& sp : saved)
+          if (!OnTheSystem(host, sp)) queue.outq()->files.push_back(std::move(sp));
       ++restored;
       continue;
     }

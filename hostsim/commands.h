@@ -46,6 +46,7 @@ struct CallContext {
   Job& job;
   std::string program;                // name of the program object
   std::vector<std::string> parms;     // as CL passes them (literals of 32 bytes or less padded to 32)
+  std::string library = {};           // the library the program was found in
 };
 struct Routine {
   int parms;                          // number of parameters the program declares
@@ -57,14 +58,18 @@ const Routine* FindRoutine(const std::string& name);
 const std::vector<std::pair<std::string, std::string>>& ToolPrograms();
 
 // Save and restore, shared by the CL commands and the tool programs.
-CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& savf, const std::string& release);
+// `spooledFiles`: output queues are saved with their spooled files (SPLFDTA(*ALL)).
+CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& savf, const std::string& release,
+                        bool spooledFiles = false);
 CmdResult SaveObjectsTo(Host& host, Job& job, const std::string& lib, const std::vector<std::string>& names,
-                        const std::vector<std::string>& types, Object& savf, const std::string& release);
+                        const std::vector<std::string>& types, Object& savf, const std::string& release,
+                        bool spooledFiles = false);
 struct RestoreOptions {
   std::string mbropt = "*MATCH";
   std::string alwobjdif = "*NONE";
   std::vector<std::string> objects{"*ALL"};
   bool wholeLibrary = true;           // RSTLIB; RSTOBJ needs the target library to exist
+  std::string splfdta = "*NONE";      // *NEW: saved spooled files not on the system come back
 };
 CmdResult RestoreFrom(Host& host, Job& job, const std::string& savlib, Object& savf, const std::string& rstlib,
                       const RestoreOptions& opt);

@@ -23,7 +23,9 @@ const char kUsage[] =
     "       hostsim mksavf --data-library NAME OUT.SAVF\n"
     "       hostsim mksavf --seed FILE --library NAME OUT.SAVF\n"
     "options: --system-name NAME  --completion-code 226|250  --epsv-delimiter C\n"
-    "         --upper-replies  --idle-timeout SECONDS  --japanese-ccsid N  --ascii-ccsid N\n";
+    "         --upper-replies  --idle-timeout SECONDS  --japanese-ccsid N  --ascii-ccsid N\n"
+    "         --tls=off|optional|required|implicit  --tls-cert=FILE --tls-key=FILE  --tls-reuse\n"
+    "         (without --tls-cert a self-signed certificate is made; its fingerprint is printed first)\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -81,6 +83,7 @@ int main(int argc, char** argv) {
   hostsim::ServerOptions opt;
   std::string listen, seed, state;
   int jccsid = 5035, accsid = 819;
+  std::string tlsCert, tlsKey;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
@@ -94,6 +97,17 @@ int main(int argc, char** argv) {
     else if (a == "--idle-timeout") opt.idleSeconds = std::atoi(next().c_str());
     else if (a == "--japanese-ccsid") jccsid = std::atoi(next().c_str());
     else if (a == "--ascii-ccsid") accsid = std::atoi(next().c_str());
+    else if (a.rfind("--tls=", 0) == 0) {
+      std::string p = a.substr(6);
+      if (p == "off") opt.tls = hostsim::TlsPolicy::Off;
+      else if (p == "optional") opt.tls = hostsim::TlsPolicy::Optional;
+      else if (p == "required") opt.tls = hostsim::TlsPolicy::Required;
+      else if (p == "implicit") opt.tls = hostsim::TlsPolicy::Implicit;
+      else return Usage();
+    }
+    else if (a.rfind("--tls-cert=", 0) == 0) tlsCert = a.substr(11);
+    else if (a.rfind("--tls-key=", 0) == 0) tlsKey = a.substr(10);
+    else if (a == "--tls-reuse") opt.requireTlsReuse = true;
     else if (a == "--help" || a == "-h") { std::fputs(kUsage, stdout); return 0; }
     else return Usage();
   }
@@ -103,6 +117,17 @@ int main(int argc, char** argv) {
   opt.port = std::atoi(listen.c_str() + colon + 1);
   if (opt.completionCode != 226 && opt.completionCode != 250) return Usage();
   if (opt.idleSeconds <= 0) opt.idleSeconds = 300;
+  if (tlsCert.empty() != tlsKey.empty()) return Usage();
+  if (opt.tls != hostsim::TlsPolicy::Off) {
+    std::string tlsErr;
+    opt.tlsServer = hostsim::TlsServer::Make(tlsCert, tlsKey, opt.address, tlsErr);
+    if (!opt.tlsServer) {
+      std::fprintf(stderr, "hostsim: %s\n", tlsErr.c_str());
+      return 1;
+    }
+    // First, so that a client can be told which certificate to trust.
+    std::printf("certificate %s\n", opt.tlsServer->Fingerprint().c_str());
+  }
 
   // Signals are taken by one thread so that shutdown can save the state.
   sigset_t sigs;

@@ -8,6 +8,17 @@
 namespace hostsim {
 namespace {
 const char kMagic[] = "HOSTSIM-SAVF-1\n";
+constexpr const char* kReleases[] = {"V7R3M0", "V7R4M0", "V7R5M0"};
+constexpr const char* kCurrent = "V7R5M0";
+constexpr const char* kPrevious = "V7R4M0";
+}  // namespace
+
+std::string ResolveTargetRelease(const std::string& tgtrls) {
+  if (tgtrls == "*CURRENT" || tgtrls.empty()) return kCurrent;
+  if (tgtrls == "*PRV") return kPrevious;
+  for (const char* r : kReleases)
+    if (tgtrls == r) return r;
+  return "";
 }
 
 std::string BuildImage(const SaveImage& img) {

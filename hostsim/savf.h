@@ -20,6 +20,12 @@ struct SaveImage {
   std::string payload;   // seed-format text
 };
 
+// The release a save records for a TGTRLS value: *CURRENT (or no value) and
+// *PRV name the current and the previous release; a release named must be one
+// a save can be made for (the current one and the two before it). Empty when
+// the value is none of these.
+std::string ResolveTargetRelease(const std::string& tgtrls);
+
 std::string BuildImage(const SaveImage& img);
 // Checks the header of an image of `size` bytes; reads the whole image when
 // `full` is set. Returns false with a reason when the bytes are not an image.

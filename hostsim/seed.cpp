@@ -63,18 +63,23 @@ bool Digits(const std::string& value, int digits, int decimals, std::string& out
   while (!v.empty() && v.front() == ' ') v.erase(v.begin());
   while (!v.empty() && v.back() == ' ') v.pop_back();
   negative = false;
-  if (!v.empty() && (v[0] == '-' || v[0] == '+')) {
+  const bool signed_ = !v.empty() && (v[0] == '-' || v[0] == '+');
+  if (signed_) {
     negative = v[0] == '-';
     v.erase(v.begin());
   }
+  // The decimal point is a period; a comma (a thousands separator, or a decimal
+  // comma) is not part of a number, so "1,000" is refused rather than read as 1.
   std::string ip = v, fp;
-  auto dot = v.find_first_of(".,");
+  auto dot = v.find('.');
   if (dot != std::string::npos) {
     ip = v.substr(0, dot);
     fp = v.substr(dot + 1);
   }
   for (char c : ip + fp)
     if (c < '0' || c > '9') return false;
+  // A sign or a point needs a digit; only the empty value stands for zero.
+  if (ip.empty() && fp.empty() && (signed_ || dot != std::string::npos)) return false;
   while (static_cast<int>(fp.size()) > decimals) {
     if (fp.back() != '0') return false;
     fp.pop_back();
@@ -85,6 +90,8 @@ bool Digits(const std::string& value, int digits, int decimals, std::string& out
   std::string all = ip + fp;
   if (static_cast<int>(all.size()) > digits) return false;
   out = std::string(static_cast<std::size_t>(digits) - all.size(), '0') + all;
+  // Zero has no sign: "-0.00" is stored as zero with the positive sign.
+  if (out.find_first_not_of('0') == std::string::npos) negative = false;
   return true;
 }
 
@@ -479,29 +486,40 @@ std::string EncodePacked(const std::string& value, int digits, int decimals, boo
 }
 
 std::string DecodeZoned(const std::string& bytes, int decimals) {
+  // Each byte holds a digit under the zone F; the last byte's zone is the sign
+  // (A to F). Anything else is a decimal data error, not a value.
   std::string d;
   bool neg = false;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if ((b & 0x0F) > 9) return "";
+    const bool last = i + 1 == bytes.size();
+    if ((b & 0x0F) > 9 || (last ? (b >> 4) < 0xA : (b >> 4) != 0xF)) return "";
     d.push_back(static_cast<char>('0' + (b & 0x0F)));
-    if (i + 1 == bytes.size()) neg = (b >> 4) == 0xD || (b >> 4) == 0xB;
+    if (last) neg = (b >> 4) == 0xD || (b >> 4) == 0xB;
   }
-  return WithPoint(d, decimals, neg);
+  if (d.find_first_not_of('0') == std::string::npos) neg = false;
+  return d.empty() ? "" : WithPoint(d, decimals, neg);
 }
 
 std::string DecodePacked(const std::string& bytes, int decimals) {
+  // Two digits a byte, the last byte a digit and the sign nibble (A to F).
   std::string d;
   bool neg = false;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     unsigned char b = static_cast<unsigned char>(bytes[i]);
     if ((b >> 4) > 9) return "";
     d.push_back(static_cast<char>('0' + (b >> 4)));
-    if (i + 1 == bytes.size()) neg = (b & 0x0F) == 0xD || (b & 0x0F) == 0xB;
-    else if ((b & 0x0F) > 9) return "";
-    else d.push_back(static_cast<char>('0' + (b & 0x0F)));
+    if (i + 1 == bytes.size()) {
+      if ((b & 0x0F) < 0xA) return "";
+      neg = (b & 0x0F) == 0xD || (b & 0x0F) == 0xB;
+    } else if ((b & 0x0F) > 9) {
+      return "";
+    } else {
+      d.push_back(static_cast<char>('0' + (b & 0x0F)));
+    }
   }
-  return WithPoint(d, decimals, neg);
+  if (d.find_first_not_of('0') == std::string::npos) neg = false;
+  return d.empty() ? "" : WithPoint(d, decimals, neg);
 }
 
 }  // namespace hostsim

@@ -35,6 +35,7 @@ std::string Quote(const std::string& s);
 // Field encoders for ROW statements (exposed for the tool programs and tests).
 std::string EncodeZoned(const std::string& value, int digits, int decimals, bool& ok);
 std::string EncodePacked(const std::string& value, int digits, int decimals, bool& ok);
+// Both return the empty text for bytes that are not valid decimal data.
 std::string DecodeZoned(const std::string& bytes, int decimals);
 std::string DecodePacked(const std::string& bytes, int decimals);
 

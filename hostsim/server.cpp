@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -27,19 +28,6 @@ namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
 
-bool SendAll(int fd, const char* p, std::size_t n) {
-  while (n > 0) {
-    ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += w;
-    n -= static_cast<std::size_t>(w);
-  }
-  return true;
-}
-
 // What a file name of RETR, STOR or LIST designates.
 struct Target {
   std::string lib, file, mbr;   // mbr empty: the file itself (save file, or member = file name)
@@ -51,10 +39,10 @@ class UploadLines;
 
 class Session {
  public:
-  Session(Server& s, int fd) : srv_(s), host_(s.host()), opt_(s.options()), fd_(fd) {}
+  Session(Server& s, int fd) : srv_(s), host_(s.host()), opt_(s.options()), fd_(fd), ctrl_(fd) {}
   ~Session() {
     CloseData();
-    ::close(fd_);
+    ctrl_.Shutdown();
   }
   void Run();
 
@@ -67,7 +55,7 @@ class Session {
       std::string t = opt_.upperReplies ? Upper(lines[i]) : lines[i];
       out += std::to_string(code) + (i + 1 < lines.size() ? "-" : " ") + t + "\r\n";
     }
-    if (!SendAll(fd_, out.data(), out.size())) alive_ = false;
+    if (!ctrl_.Send(out.data(), out.size())) alive_ = false;
   }
 
   bool ReadLine(std::string& line);
@@ -80,7 +68,12 @@ class Session {
     portSet_ = false;
   }
   int OpenData();
+  // The data connection of a transfer, after its 150 reply: opened, and secured
+  // when the data is protected. Nothing after the failure has been replied.
+  std::unique_ptr<Stream> DataStream();
   bool ControlGone();
+  // Ends a data connection: close_notify over TLS, then the close.
+  static void EndData(std::unique_ptr<Stream>& data);
 
   // Names.
   bool ParseTarget(const std::string& arg, Target& t, bool forList);
@@ -94,15 +87,15 @@ class Session {
 
   // RETR in steps.
   bool TakeSnapshot(Target& t, Snapshot& s);
-  bool SendSaveFile(int dfd, const Blob* blob);
-  bool SendBytes(int dfd, const std::string& data);
-  bool SendRecords(int dfd, const Snapshot& s, Converter& conv);
+  bool SendSaveFile(Stream& data, const Blob* blob);
+  bool SendBytes(Stream& data, const std::string& bytes);
+  bool SendRecords(Stream& data, const Snapshot& s, Converter& conv);
 
   // STOR in steps.
   bool CheckStoreTarget(const Target& t, bool& toSavf);
-  bool ReceiveAll(int dfd, std::string& data);
-  bool ReceiveToFile(int dfd, const std::string& path);
-  void StoreSaveFile(const Target& t, int dfd);
+  bool ReceiveAll(std::unique_ptr<Stream> data, std::string& bytes);
+  bool ReceiveToFile(std::unique_ptr<Stream> data, const std::string& path);
+  void StoreSaveFile(const Target& t, std::unique_ptr<Stream> data);
   void StoreMember(const Target& t, std::string data);
   int StoreCcsid(const PhysicalFile* f) const;
   bool NewFileRecordLength(const Target& t, const UploadLines& lines, int& rcdlen);
@@ -134,6 +127,9 @@ class Session {
   void Mode(const std::string& arg);
   void Stru(const std::string& arg);
   void Abor(const std::string& arg);
+  void Auth(const std::string& arg);
+  void Pbsz(const std::string& arg);
+  void Prot(const std::string& arg);
 
  private:
 
@@ -143,6 +139,9 @@ class Session {
   Host& host_;
   const ServerOptions& opt_;
   int fd_;
+  Stream ctrl_;
+  bool pbszSet_ = false;
+  bool protectData_ = false;  // PROT P (or AUTH SSL/TLS-P, or the implicit port): data over TLS
   bool alive_ = true;
   bool quit_ = false;
   std::string buf_;
@@ -181,8 +180,8 @@ bool Session::ReadLine(std::string& line) {
       for (;;) {
         char tmp[4096];
         pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, opt_.idleSeconds * 1000) <= 0) return false;
-        ssize_t n = ::recv(fd_, tmp, sizeof tmp, 0);
+        if (!ctrl_.Pending() && ::poll(&p, 1, opt_.idleSeconds * 1000) <= 0) return false;
+        ssize_t n = ctrl_.Recv(tmp, sizeof tmp);
         if (n <= 0) return false;
         std::string_view v(tmp, static_cast<std::size_t>(n));
         auto e = v.find('\n');
@@ -194,7 +193,7 @@ bool Session::ReadLine(std::string& line) {
       continue;
     }
     pollfd p{fd_, POLLIN, 0};
-    int r = ::poll(&p, 1, opt_.idleSeconds * 1000);
+    int r = ctrl_.Pending() ? 1 : ::poll(&p, 1, opt_.idleSeconds * 1000);
     if (r == 0) {
       Reply(421, "Connection closed; idle time limit exceeded.");
       return false;
@@ -204,13 +203,20 @@ bool Session::ReadLine(std::string& line) {
       return false;
     }
     char tmp[4096];
-    ssize_t n = ::recv(fd_, tmp, sizeof tmp, 0);
+    ssize_t n = ctrl_.Recv(tmp, sizeof tmp);
     if (n <= 0) return false;
     buf_.append(tmp, static_cast<std::size_t>(n));
   }
 }
 
 void Session::Run() {
+  if (opt_.tls == TlsPolicy::Implicit) {
+    // The implicit port: TLS from the first byte, the data protected as if
+    // AUTH SSL, PBSZ 0 and PROT P had been sent.
+    std::string err;
+    if (!ctrl_.Accept(*opt_.tlsServer, opt_.dataTimeoutSeconds, err)) return;
+    pbszSet_ = protectData_ = true;
+  }
   Lines(220, {"QTCP at " + opt_.systemName + ".", "Connection will close if idle more than 5 minutes."});
   std::string line;
   while (alive_ && !quit_ && ReadLine(line)) {
@@ -267,8 +273,10 @@ const Verb kVerbs[] = {
     {"SIZE", true, true, nullptr}, {"MDTM", true, true, nullptr}, {"STOU", true, true, nullptr},
     {"REIN", true, false, nullptr}, {"ADDM", true, true, nullptr}, {"ADDV", true, true, nullptr},
     {"CRTL", true, true, nullptr}, {"CRTP", true, true, nullptr}, {"CRTS", true, true, nullptr},
-    {"DLTF", true, true, nullptr}, {"DLTL", true, true, nullptr}, {"AUTH", true, true, nullptr},
-    {"PBSZ", true, true, nullptr}, {"PROT", true, true, nullptr}, {"CCC", true, false, nullptr},
+    {"AUTH", false, true, &Session::Auth},
+    {"PBSZ", false, true, &Session::Pbsz},
+    {"PROT", false, true, &Session::Prot},
+    {"DLTF", true, true, nullptr}, {"DLTL", true, true, nullptr}, {"CCC", true, false, nullptr},
     {"ACCT", true, true, nullptr}, {"ALLO", true, true, nullptr}, {"EPRT", true, true, nullptr},
     {"SMNT", true, true, nullptr}, {"STAT", true, true, nullptr}, {"DBUG", true, true, nullptr},
 };
@@ -280,10 +288,16 @@ void Session::Dispatch(const std::string& verb, const std::string& arg) {
   if (!v) return Reply(500, "Subcommand " + verb.substr(0, 16) + " not valid.");
   if (v->needsLogon && !loggedOn_) return Reply(530, "Log on with USER and PASS first.");
   if (!v->handler) return Reply(502, "Subcommand " + verb + " not supported by this server.");
+  static const std::string kDataVerbs[] = {"RETR", "STOR", "LIST", "NLST"};
+  if (opt_.tls == TlsPolicy::Required && !protectData_ &&
+      std::find(std::begin(kDataVerbs), std::end(kDataVerbs), verb) != std::end(kDataVerbs))
+    return Reply(521, "Data connections must be protected; send PBSZ 0 and PROT P first.");
   (this->*v->handler)(v->takesArgument ? arg : std::string());
 }
 
 void Session::User(const std::string& arg) {
+  if (opt_.tls == TlsPolicy::Required && !ctrl_.Encrypted())
+    return Reply(530, "Log on refused: secure the connection with AUTH TLS first.");
   std::string u = Upper(arg);
   while (!u.empty() && u.back() == ' ') u.pop_back();
   if (loggedOn_) {
@@ -292,6 +306,53 @@ void Session::User(const std::string& arg) {
   }
   user_ = u;
   Reply(331, "Enter password.");
+}
+
+// AUTH TLS (or TLS-C) secures the control connection; AUTH SSL (or TLS-P)
+// protects the data connections as well, as this host's FTP server does.
+void Session::Auth(const std::string& argIn) {
+  std::string arg = Trimmed(Upper(argIn));
+  if (opt_.tls == TlsPolicy::Off) return Reply(431, "Requested security mechanism not available at this time.");
+  if (ctrl_.Encrypted()) return Reply(503, "Security mechanism already negotiated.");
+  bool dataToo = arg == "SSL" || arg == "TLS-P";
+  if (!dataToo && arg != "TLS" && arg != "TLS-C") return Reply(504, "Security mechanism " + arg.substr(0, 16) + " not understood.");
+  Reply(234, "Security environment established - ready for negotiation.");
+  if (!alive_) return;
+  std::string err;
+  if (!ctrl_.Accept(*opt_.tlsServer, opt_.dataTimeoutSeconds, err)) {
+    alive_ = false;  // nothing sensible can follow a failed handshake
+    return;
+  }
+  // A secured connection starts over: a logon made in clear text does not carry over.
+  user_.clear();
+  loggedOn_ = false;
+  job_.reset();
+  type_ = 'A';
+  pbszSet_ = protectData_ = dataToo;
+}
+
+void Session::Pbsz(const std::string& arg) {
+  if (!ctrl_.Encrypted()) return Reply(503, "Secure the control connection with AUTH first.");
+  pbszSet_ = true;
+  if (Trimmed(arg) != "0") return Reply(200, "PBSZ=0");
+  Reply(200, "Protection buffer size set to 0.");
+}
+
+void Session::Prot(const std::string& argIn) {
+  std::string arg = Trimmed(Upper(argIn));
+  if (!ctrl_.Encrypted()) return Reply(503, "Secure the control connection with AUTH first.");
+  if (!pbszSet_) return Reply(503, "Send PBSZ first.");
+  if (arg == "P") {
+    protectData_ = true;
+    return Reply(200, "Data connection protection level is private.");
+  }
+  if (arg == "C") {
+    if (opt_.tls == TlsPolicy::Required) return Reply(534, "Data connections must be protected.");
+    protectData_ = false;
+    return Reply(200, "Data connection protection level is clear.");
+  }
+  if (arg == "S" || arg == "E") return Reply(536, "Protection level " + arg + " not supported.");
+  Reply(504, "Protection level " + arg.substr(0, 16) + " not understood.");
 }
 
 void Session::Quit(const std::string&) {
@@ -646,6 +707,33 @@ int Session::OpenData() {
   return fd;
 }
 
+std::unique_ptr<Stream> Session::DataStream() {
+  int fd = OpenData();
+  if (fd < 0) {
+    Reply(425, "Not able to open data connection.");
+    return nullptr;
+  }
+  auto data = std::make_unique<Stream>(fd);
+  if (!protectData_) return data;
+  std::string err;
+  if (!data->Accept(*opt_.tlsServer, opt_.dataTimeoutSeconds, err)) {
+    Reply(522, "TLS negotiation on the data connection failed.");
+    return nullptr;
+  }
+  // Resuming the control connection's session proves the data connection comes
+  // from the same client and not from whoever reached the port first.
+  if (opt_.requireTlsReuse && !data->Resumed()) {
+    Reply(522, "Data connection must resume the TLS session of the control connection.");
+    return nullptr;
+  }
+  return data;
+}
+
+void Session::EndData(std::unique_ptr<Stream>& data) {
+  data->Shutdown();
+  data.reset();
+}
+
 // A client that vanished mid-transfer has closed its control connection too.
 bool Session::ControlGone() {
   char c;
@@ -705,21 +793,30 @@ void Session::Retr(const std::string& arg) {
   }
   Reply(150, s.savf ? "Retrieving file " + t.file + " in library " + t.lib + "."
                     : "Retrieving member " + t.mbr + " in file " + t.file + " in library " + t.lib + ".");
-  int dfd = OpenData();
-  if (dfd < 0) return Reply(425, "Not able to open data connection.");
-  bool ok = s.savf ? SendSaveFile(dfd, s.blob.get()) : type_ == 'I' ? SendBytes(dfd, *s.data) : SendRecords(dfd, s, *conv);
-  ::close(dfd);
+  auto data = DataStream();
+  if (!data) return;
+  bool ok = s.savf ? SendSaveFile(*data, s.blob.get()) : type_ == 'I' ? SendBytes(*data, *s.data) : SendRecords(*data, s, *conv);
+  EndData(data);
   if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally.");
   Reply(opt_.completionCode, "File transfer completed successfully.");
 }
 
-bool Session::SendSaveFile(int dfd, const Blob* blob) {
+bool Session::SendSaveFile(Stream& data, const Blob* blob) {
   if (!blob) return true;   // an empty save file sends nothing
   int in = ::open(blob->path.c_str(), O_RDONLY | O_CLOEXEC);
   bool ok = in >= 0;
   off_t off = 0;
+  std::vector<char> buf(data.Encrypted() ? kChunk : 0);
   while (ok && static_cast<std::uint64_t>(off) < blob->size) {
-    ssize_t n = ::sendfile(dfd, in, &off, std::min<std::uint64_t>(blob->size - static_cast<std::uint64_t>(off), 1u << 30));
+    std::uint64_t left = blob->size - static_cast<std::uint64_t>(off);
+    if (data.Encrypted()) {  // the file passes through TLS, not straight to the socket
+      ssize_t n = ::pread(in, buf.data(), std::min<std::uint64_t>(left, buf.size()), off);
+      if (n < 0 && errno == EINTR) continue;
+      ok = n > 0 && data.Send(buf.data(), static_cast<std::size_t>(n));
+      off += n > 0 ? n : 0;
+      continue;
+    }
+    ssize_t n = ::sendfile(data.fd(), in, &off, std::min<std::uint64_t>(left, 1u << 30));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) ok = false;
   }
@@ -727,16 +824,16 @@ bool Session::SendSaveFile(int dfd, const Blob* blob) {
   return ok;
 }
 
-bool Session::SendBytes(int dfd, const std::string& d) {
+bool Session::SendBytes(Stream& data, const std::string& d) {
   bool ok = true;
   for (std::size_t off = 0; ok && off < d.size(); off += kChunk)
-    ok = SendAll(dfd, d.data() + off, std::min(kChunk, d.size() - off));
+    ok = data.Send(d.data() + off, std::min(kChunk, d.size() - off));
   return ok;
 }
 
 // One line per record, converted, trailing blanks cut unless SITE TRIM 0; a
 // source record's sequence number and date are not sent.
-bool Session::SendRecords(int dfd, const Snapshot& s, Converter& conv) {
+bool Session::SendRecords(Stream& data, const Snapshot& s, Converter& conv) {
   const std::string& d = *s.data;
   std::string out;
   out.reserve(kChunk + 4096);
@@ -749,11 +846,11 @@ bool Session::SendRecords(int dfd, const Snapshot& s, Converter& conv) {
     conv.Convert(rec, out);
     out += "\r\n";
     if (out.size() >= kChunk) {
-      ok = SendAll(dfd, out.data(), out.size());
+      ok = data.Send(out.data(), out.size());
       out.clear();
     }
   }
-  if (ok && !out.empty()) ok = SendAll(dfd, out.data(), out.size());
+  if (ok && !out.empty()) ok = data.Send(out.data(), out.size());
   return ok;
 }
 
@@ -767,11 +864,11 @@ void Session::Stor(const std::string& arg) {
   if (!t.mbrGiven) t.mbr = t.file;
   if (toSavf && type_ != 'I') return Reply(550, "Save file " + t.file + " in library " + t.lib + " must be transferred in binary (TYPE I).");
   Reply(150, "Sending file to member " + t.mbr + " in file " + t.file + " in library " + t.lib + ".");
-  int dfd = OpenData();
-  if (dfd < 0) return Reply(425, "Not able to open data connection.");
-  if (toSavf) return StoreSaveFile(t, dfd);
+  auto stream = DataStream();
+  if (!stream) return;
+  if (toSavf) return StoreSaveFile(t, std::move(stream));
   std::string data;
-  bool ok = ReceiveAll(dfd, data);
+  bool ok = ReceiveAll(std::move(stream), data);
   if (ok && ControlGone()) ok = false;
   if (!ok) return Reply(426, "Data connection closed; transfer ended abnormally. Member not changed.");
   StoreMember(t, std::move(data));
@@ -794,28 +891,26 @@ bool Session::CheckStoreTarget(const Target& t, bool& toSavf) {
 }
 
 // Reads the data connection to its end and closes it; false when it broke.
-bool Session::ReceiveAll(int dfd, std::string& data) {
+bool Session::ReceiveAll(std::unique_ptr<Stream> stream, std::string& data) {
   std::vector<char> buf(kChunk);
   bool ok = true;
   for (;;) {
-    ssize_t n = ::recv(dfd, buf.data(), buf.size(), 0);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = stream->Recv(buf.data(), buf.size());
     if (n < 0) ok = false;
     if (n <= 0) break;
     data.append(buf.data(), static_cast<std::size_t>(n));
   }
-  ::close(dfd);
+  EndData(stream);
   return ok;
 }
 
 // Copies the data connection to `path` and closes it; false when either side failed.
-bool Session::ReceiveToFile(int dfd, const std::string& path) {
+bool Session::ReceiveToFile(std::unique_ptr<Stream> stream, const std::string& path) {
   int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   bool ok = out >= 0;
   std::vector<char> buf(kChunk);
   while (ok) {
-    ssize_t n = ::recv(dfd, buf.data(), buf.size(), 0);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = stream->Recv(buf.data(), buf.size());
     if (n < 0) ok = false;
     if (n <= 0) break;
     for (ssize_t w = 0; ok && w < n;) {
@@ -824,14 +919,14 @@ bool Session::ReceiveToFile(int dfd, const std::string& path) {
       else w += k;
     }
   }
-  ::close(dfd);
+  EndData(stream);
   if (out >= 0) ::close(out);
   return ok;
 }
 
-void Session::StoreSaveFile(const Target& t, int dfd) {
+void Session::StoreSaveFile(const Target& t, std::unique_ptr<Stream> stream) {
   std::string path = host_.blobs.NewPath();
-  bool ok = ReceiveToFile(dfd, path);
+  bool ok = ReceiveToFile(std::move(stream), path);
   if (ok && ControlGone()) ok = false;
   auto blob = ok ? host_.blobs.Adopt(path) : nullptr;
   if (!blob) {
@@ -1007,10 +1102,10 @@ void Session::Listing(const std::string& argIn, bool names) {
     }
   }
   Reply(125, "List started.");
-  int dfd = OpenData();
-  if (dfd < 0) return Reply(425, "Not able to open data connection.");
-  bool ok = SendAll(dfd, listing.data(), listing.size());
-  ::close(dfd);
+  auto data = DataStream();
+  if (!data) return;
+  bool ok = data->Send(listing.data(), listing.size());
+  EndData(data);
   if (!ok) return Reply(426, "Data connection closed; list ended abnormally.");
   Reply(250, "List completed.");
 }
@@ -1071,8 +1166,7 @@ void Server::Run() {
     if (fd < 0) continue;
     if (sessions >= opt_.maxSessions) {
       const char msg[] = "421 Too many sessions; try again later.\r\n";
-      SendAll(fd, msg, sizeof msg - 1);
-      ::close(fd);
+      Stream(fd).Send(msg, sizeof msg - 1);  // closes the connection when it goes
       continue;
     }
     ++sessions;

@@ -2,9 +2,11 @@
 #pragma once
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "hostsim/store.h"
+#include "hostsim/tls.h"
 
 namespace hostsim {
 
@@ -20,6 +22,9 @@ struct ServerOptions {
   int maxSignOnFailures = 3;
   int maxSessions = 200;
   std::size_t maxLine = 2048;
+  TlsPolicy tls = TlsPolicy::Off;
+  std::shared_ptr<const TlsServer> tlsServer;  // set unless tls is Off
+  bool requireTlsReuse = false;                // data connections must resume a cached TLS session
 };
 
 class Server {

@@ -1,43 +1,23 @@
-// #FTPCSVG2 and #FTPCSVP: a member's records to CSV text in QTEMP/CSVF and back.
+// #FTPCSVG2 and #FTPCSVP: a member's records to CSV text in QTEMP/CSVF and back
+// (the dialect is in csv_dialect.h).
 //
-// The CSV dialect: one line per record, values separated by commas; character
-// fields in double quotes (a quote inside doubled), trailing blanks removed;
-// zoned and packed fields as plain numbers with a decimal point and a leading
-// minus sign. With the column-names flag the first line holds the field names,
-// quoted. On upload a first line that repeats the field names is skipped,
-// quotes are optional, and blanks around unquoted values are ignored.
+// The download stops at the first record that has no CSV form (decimal data
+// that is not valid, a control character in a character field) and leaves no
+// work file, so nothing wrong reaches the PC. The load is all or nothing: the
+// member is replaced only when every row could be loaded; otherwise it keeps
+// its records and the rows refused, each with its reason, go to the error
+// file CSVERR in the tool library.
 #include <cstdio>
 
 #include "hostsim/ccsid.h"
 #include "hostsim/cl.h"
-#include "hostsim/seed.h"
+#include "hostsim/csv_dialect.h"
 #include "hostsim/tool_io.h"
 
 namespace hostsim::tools {
 namespace {
 
 CmdResult Done() { return {true, {}}; }
-
-// The record format of a file; a file created without one is one character field.
-std::vector<Field> Format(const Object& o) {
-  const PhysicalFile& f = std::get<PhysicalFile>(o.body);
-  if (!f.fields.empty()) return f.fields;
-  return {{o.name, 'A', f.rcdlen, 0, 0}};
-}
-
-int FieldCcsid(const PhysicalFile& f, const Field& fd) {
-  int c = fd.ccsid ? fd.ccsid : f.ccsid;
-  return c == 65535 ? 5035 : c;
-}
-
-std::string Quoted(const std::string& v) {
-  std::string r = "\"";
-  for (char ch : v) {
-    if (ch == '"') r += '"';
-    r += ch;
-  }
-  return r + "\"";
-}
 
 // Library and file checks shared by both programs: NOTLIB, NOTFIL.
 Object* CheckFile(CallContext& c) {
@@ -74,34 +54,23 @@ CmdResult CsvGet(CallContext& c) {
     WriteReply(c.job, c.program, 31, "NOTMBR", "", mbr);
     return Done();
   }
-  const std::vector<Field> fields = Format(*o);
+  // A work file of an earlier call must not be fetched in place of this one.
+  c.job.qtemp.objects.erase({"CSVF", "*FILE"});
+  const std::vector<Field> fields = csv::Format(*o);
   std::vector<std::string> lines;
-  if (Name(c, 5) == "Y") {
-    std::string head;
-    for (const auto& fd : fields) head += (head.empty() ? "" : ",") + Quoted(fd.name);
-    lines.push_back(head);
-  }
+  if (Name(c, 5) == "Y") lines.push_back(csv::NamesRow(fields));
   const std::string& d = *m->data;
   const std::size_t rl = static_cast<std::size_t>(f.rcdlen);
+  std::string row, why;
   for (std::size_t off = 0; off + rl <= d.size(); off += rl) {
-    std::string line;
-    std::size_t pos = off;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      const Field& fd = fields[i];
-      std::size_t n = static_cast<std::size_t>(fd.Bytes());
-      std::string bytes = pos < off + rl ? d.substr(pos, std::min(n, off + rl - pos)) : "";
-      pos += n;
-      std::string v;
-      if (fd.type == 'A') {
-        v = Quoted(ToUtf8(std::string_view(bytes).substr(0, TrimmedLength(bytes)), FieldCcsid(f, fd)));
-      } else {
-        v = fd.type == 'S' ? DecodeZoned(bytes, fd.decimals) : DecodePacked(bytes, fd.decimals);
-        // Decimal data that does not decode reads as zero, as a copy with *ZERO would.
-        if (v.empty()) v = "0";
-      }
-      line += (i ? "," : "") + v;
+    if (!csv::RecordToRow(f, fields, std::string_view(d).substr(off, rl), row, why)) {
+      c.job.log.push_back("CPF5029 Data mapping error on member " + o->name + "/" + m->name + " record " +
+                          std::to_string(off / rl + 1) + ": " + why + ".");
+      c.job.log.push_back("CPF2817 Copy command ended because of error.");
+      WriteReply(c.job, c.program, 31, "PACDTA", "", m->text);
+      return Done();
     }
-    lines.push_back(line);
+    lines.push_back(row);
   }
   WriteWorkFile(c.job.qtemp, "CSVF", "CSVF", "CSV of " + o->name + "/" + m->name, lines, 1);
   c.job.log.push_back("CSV of member " + m->name + " for " + Text(c, 3) + " " + Text(c, 4) + ": " +
@@ -110,68 +79,69 @@ CmdResult CsvGet(CallContext& c) {
   return Done();
 }
 
-// One CSV line into values. Returns false for an unterminated quote.
-bool SplitCsv(const std::string& line, std::vector<std::string>& out) {
-  out.clear();
-  std::size_t i = 0;
-  for (;;) {
-    while (i < line.size() && line[i] == ' ') ++i;
-    std::string v;
-    if (i < line.size() && line[i] == '"') {
-      ++i;
-      for (;;) {
-        if (i >= line.size()) return false;
-        if (line[i] == '"') {
-          if (i + 1 < line.size() && line[i + 1] == '"') {
-            v += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        v += line[i++];
-      }
-      while (i < line.size() && line[i] == ' ') ++i;
-      if (i < line.size() && line[i] != ',') return false;
-    } else {
-      std::size_t e = line.find(',', i);
-      if (e == std::string::npos) e = line.size();
-      v = Trimmed(line.substr(i, e - i));
-      i = e;
-    }
-    out.push_back(v);
-    if (i >= line.size()) return true;
-    ++i;   // the comma
+// The lines of the work file as UTF-8 text. A Ctrl-Z that ends the text is the
+// end-of-file mark of older PC programs, not data; it arrives as SUB, or as FS
+// where the upload's code page (the IBM PC tables of 943) maps it so.
+std::vector<std::string> WorkFileLines(const PhysicalFile& wf, const Member& wm) {
+  std::vector<std::string> lines;
+  const std::string& d = *wm.data;
+  const std::size_t rl = static_cast<std::size_t>(wf.rcdlen);
+  const int ccsid = wf.ccsid == 65535 ? 5035 : wf.ccsid;
+  for (std::size_t off = 0; off + rl <= d.size(); off += rl) {
+    std::string_view r(d.data() + off, rl);
+    lines.push_back(ToUtf8(r.substr(0, TrimmedLength(r)), ccsid));
   }
+  while (!lines.empty() && Trimmed(lines.back()).empty()) lines.pop_back();
+  if (!lines.empty() && !lines.back().empty() && (lines.back().back() == '\x1A' || lines.back().back() == '\x1C'))
+    lines.back().pop_back();
+  return lines;
 }
 
-// Encodes one line into a record; `why` names the first value that does not fit.
-bool EncodeRecord(const PhysicalFile& f, const std::vector<Field>& fields, const std::vector<std::string>& vals,
-                  std::string& rec, std::string& why) {
-  if (vals.size() != fields.size()) {
-    why = std::to_string(vals.size()) + " values for " + std::to_string(fields.size()) + " fields";
-    return false;
+// The record count of the reply has five positions; a count that does not fit
+// shows as asterisks rather than as a wrong number.
+std::string CountText(long long n) {
+  if (n > 99999) return "*****";
+  char b[8];
+  std::snprintf(b, sizeof b, "%5lld", n);
+  return b;
+}
+
+// Puts the refused rows into member `member` of CSVERR in `lib`, replacing
+// that member and keeping the others. CSVERR is one character field as long
+// as its longest line.
+void WriteErrorMember(Library& lib, const std::string& member, const std::string& text,
+                      const std::vector<std::string>& lines) {
+  Object* old = lib.FindFile("CSVERR");
+  PhysicalFile* of = old ? old->file() : nullptr;
+  if (old && (!of || old->attribute != "PF-DTA" || of->fields.size() > 1)) return;   // someone else's CSVERR
+  std::vector<std::string> recs;
+  std::size_t width = of ? static_cast<std::size_t>(of->rcdlen) : 1;
+  for (const auto& l : lines) {
+    recs.push_back(FromUtf8(l, 5035));
+    width = std::max(width, recs.back().size());
   }
-  rec.clear();
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    const Field& fd = fields[i];
-    bool ok = true;
-    if (fd.type == 'A') {
-      auto fit = FitRecord(FromUtf8(vals[i], FieldCcsid(f, fd)), static_cast<std::size_t>(fd.length));
-      ok = fit.has_value();
-      if (ok) rec += *fit;
-    } else {
-      rec += fd.type == 'S' ? EncodeZoned(vals[i], fd.length, fd.decimals, ok)
-                            : EncodePacked(vals[i], fd.length, fd.decimals, ok);
-    }
-    if (!ok) {
-      why = "value '" + vals[i] + "' does not fit field " + fd.name;
-      return false;
+  width = std::min<std::size_t>(width, 32766);
+  Object file = MakeDataFile("CSVERR", static_cast<int>(width), 5035, "Rows of CSV loads not loaded");
+  if (of) {
+    // Earlier members keep their lines, widened to the new record length.
+    for (const auto& em : of->members) {
+      if (em.name == member) continue;
+      auto data = std::make_shared<std::string>();
+      const std::size_t rl = static_cast<std::size_t>(of->rcdlen);
+      for (std::size_t off = 0; off + rl <= em.data->size(); off += rl) {
+        data->append(*em.data, off, rl);
+        data->append(width - rl, kEbcdicBlank);
+      }
+      file.file()->members.push_back({em.name, em.text, "", std::move(data), em.changed});
     }
   }
-  rec.resize(static_cast<std::size_t>(f.rcdlen), kEbcdicBlank);
-  return true;
+  auto data = std::make_shared<std::string>();
+  for (const auto& r : recs) {
+    auto fit = FitRecord(r, width);
+    data->append(fit ? *fit : r.substr(0, width));
+  }
+  file.file()->members.push_back({member, text, "", std::move(data), Now()});
+  lib.Put(std::move(file));
 }
 
 CmdResult CsvPut(CallContext& c) {
@@ -193,56 +163,62 @@ CmdResult CsvPut(CallContext& c) {
     WriteReply(c.job, c.program, 31, "ERROR1", "", m->text);
     return Done();
   }
-  const std::vector<Field> fields = Format(*o);
-  std::string names;
-  for (const auto& fd : fields) names += (names.empty() ? "" : ",") + fd.name;
+  const std::vector<Field> fields = csv::Format(*o);
+  const std::vector<std::string> lines = WorkFileLines(*wf, *wm);
+  // The work file is used up: a second call without a new upload must not load it again.
+  c.job.qtemp.objects.erase({"CSVF", "*FILE"});
+
   auto records = std::make_shared<std::string>();
   std::vector<std::string> errors, vals;
-  int loaded = 0, lineNo = 0;
-  const std::string& d = *wm->data;
-  const std::size_t rl = static_cast<std::size_t>(wf->rcdlen);
-  std::string rec, why;
-  for (std::size_t off = 0; off + rl <= d.size(); off += rl) {
-    std::string_view r(d.data() + off, rl);
-    std::string line = ToUtf8(r.substr(0, TrimmedLength(r)), wf->ccsid == 65535 ? 5035 : wf->ccsid);
-    ++lineNo;
-    if (Trimmed(line).empty()) continue;
-    if (!SplitCsv(line, vals)) {
-      errors.push_back("Line " + std::to_string(lineNo) + ": unterminated quote: " + line);
-      continue;
+  long long loaded = 0, rows = 0;
+  std::string row, rec, why;
+  std::size_t rowLine = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (row.empty() && rowLine == 0) {
+      if (Trimmed(lines[i]).empty()) continue;   // an empty line is no row
+      rowLine = i + 1;
+      row = lines[i];
+    } else {
+      row += "\n" + lines[i];   // a line end inside a quoted value
     }
-    if (lineNo == 1) {
-      std::string joined;
-      for (const auto& v : vals) joined += (joined.empty() ? "" : ",") + Upper(v);
-      if (joined == names) continue;   // the column names line of a download
+    if (i + 1 < lines.size() && csv::EndsInsideQuotes(row)) continue;
+    const std::string where = "Line " + std::to_string(rowLine) + ": ";
+    if (!csv::SplitRow(row, vals, why)) {
+      errors.push_back(where + why + ": " + row);
+    } else if (!(rows == 0 && csv::IsNamesRow(fields, vals))) {   // the names line of a download
+      if (csv::RowToRecord(f, fields, vals, rec, why)) {
+        records->append(rec);
+        ++loaded;
+      } else {
+        errors.push_back(where + why + ": " + row);
+      }
     }
-    if (!EncodeRecord(f, fields, vals, rec, why)) {
-      errors.push_back("Line " + std::to_string(lineNo) + ": " + why + ": " + line);
-      continue;
-    }
-    records->append(rec);
-    ++loaded;
+    ++rows;
+    row.clear();
+    rowLine = 0;
+  }
+  if (!errors.empty()) {
+    // Nothing is loaded; the operator finds the refused rows in CSVERR of the
+    // tool library, in the member named after the member.
+    Library* tl = ResolveLibrary(c.host, c.job, c.library);
+    if (tl) WriteErrorMember(*tl, m->name, "Rows of " + o->name + "/" + m->name + " not loaded", errors);
+    for (const auto& e : errors) c.job.log.push_back("CPF2845 " + e);
+    c.job.log.push_back("CPF2817 Copy command ended because of error; member " + m->name + " not changed.");
+    c.host.dirty = true;
+    WriteReply(c.job, c.program, 31, "WN", "", "CSVERR");
+    return Done();
+  }
+  if (loaded == 0) {
+    // An empty file (or one with only the names line) is refused: it would
+    // empty the member.
+    c.job.log.push_back("CPF2817 The CSV file holds no records; member " + m->name + " not changed.");
+    WriteReply(c.job, c.program, 31, "ERROR1", "", m->text);
+    return Done();
   }
   m->data = std::move(records);
   m->changed = Now();
-  // The work file is used up: a second call without a new upload must not load it again.
-  c.job.qtemp.objects.erase({"CSVF", "*FILE"});
   c.host.dirty = true;
-  char count[8];
-  std::snprintf(count, sizeof count, "%5d", loaded % 100000);
-  if (!errors.empty()) {
-    // The lines that could not be loaded go to the file CSVERR of the data
-    // library (member named after the member), where the operator can look at
-    // them after the session; the reply names it.
-    Library* l = ResolveLibrary(c.host, c.job, Name(c, 0));
-    Object* old = l->FindFile("CSVERR");
-    if (!old || (old->file() && old->attribute == "PF-DTA" && old->file()->fields.size() == 1))
-      WriteWorkFile(*l, "CSVERR", m->name, "Lines of " + o->name + "/" + m->name + " not loaded", errors, 1);
-    for (const auto& e : errors) c.job.log.push_back("CPF2817 " + e);
-    WriteReply(c.job, c.program, 31, "WN", count, "CSVERR");
-    return Done();
-  }
-  WriteReply(c.job, c.program, 31, "OK", count, m->text);
+  WriteReply(c.job, c.program, 31, "OK", CountText(loaded), m->text);
   return Done();
 }
 

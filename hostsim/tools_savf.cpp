@@ -14,20 +14,6 @@ namespace {
 
 CmdResult Done() { return {true, {}}; }
 
-// Releases a save can be made for: the current one and the two before it.
-constexpr const char* kReleases[] = {"V7R3M0", "V7R4M0", "V7R5M0"};
-constexpr const char* kCurrent = "V7R5M0";
-constexpr const char* kPrevious = "V7R4M0";
-
-// The target release as the save records it, or empty when it is not valid.
-std::string TargetRelease(const std::string& rls) {
-  if (rls == "*CURRENT" || rls.empty()) return kCurrent;
-  if (rls == "*PRV") return kPrevious;
-  for (const char* r : kReleases)
-    if (rls == r) return r;
-  return "";
-}
-
 std::string Stamp(std::int64_t t, const char* fmt) {
   std::time_t tt = static_cast<std::time_t>(t);
   std::tm tm{};
@@ -78,7 +64,7 @@ CmdResult Download(CallContext& c, const std::string& lib, const std::vector<std
   };
   Library* l = IsValidName(lib) ? ResolveLibrary(c.host, c.job, lib) : nullptr;
   if (!l) return reply("NOTLIB");
-  std::string release = TargetRelease(rlsText);
+  std::string release = ResolveTargetRelease(rlsText);
   if (release.empty()) {
     c.job.log.push_back("CPD0084 Value '" + rlsText + "' for TGTRLS not valid.");
     return reply("RLSERR");

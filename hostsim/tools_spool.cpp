@@ -61,7 +61,7 @@ CmdResult SpoolToSaveFile(CallContext& c) {
   if (!ref.file) return Done();
   Object q = *ref.outq;
   q.outq()->files = {*ref.file};
-  SaveImage img{"OBJ", ref.lib->name, 1, "*CURRENT", Now(), ""};
+  SaveImage img{"OBJ", ref.lib->name, 1, ResolveTargetRelease("*CURRENT"), Now(), ""};
   img.payload = "LIB " + ref.lib->name + " TEXT(" + Quote(ref.lib->text) + ")\n" + DumpObject(q, false);
   if (!WriteWorkSaveFile(c.host, c.job, BuildImage(img))) {
     WriteReply(c.job, c.program, 31, "ERROR1", "", ref.file->file);

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # 1 GiB binary get and put on loopback against vsftpd: our client and curl in the
 # same run, several rounds, medians of throughput and of peak resident memory.
-# Usage: bench/ftp/run.sh KVFTP [ROUNDS] [SIZE-MiB]   (as root; needs vsftpd, curl, GNU time)
+# With "tls" as the fourth argument both clients use explicit FTP over TLS (the
+# server forces it for logon and data and requires session reuse; curl --ssl-reqd).
+# Usage: bench/ftp/run.sh KVFTP [ROUNDS] [SIZE-MiB] [tls]   (as root; needs vsftpd, curl, GNU time)
 set -euo pipefail
 client=$(readlink -f "$1")
 rounds=${2:-5}
 mib=${3:-1024}
+tls=${4:-}
 [ "$(id -u)" -eq 0 ] || { echo "run as root (creates the user kvftpbench)"; exit 1; }
 
 work=$(mktemp -d /tmp/kvftp-bench.XXXXXX)
@@ -39,6 +42,15 @@ local_root=$work/srv
 userlist_enable=NO
 xferlog_enable=NO
 CONF
+ours_tls=() curl_tls=()
+if [ "$tls" = tls ]; then
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/cert.key" -out "$work/cert.pem" -days 2 -subj "/CN=bench" \
+    -addext "subjectAltName=IP:$addr" 2>/dev/null
+  printf '%s\n' ssl_enable=YES force_local_logins_ssl=YES force_local_data_ssl=YES require_ssl_reuse=YES \
+    "rsa_cert_file=$work/cert.pem" "rsa_private_key_file=$work/cert.key" >> "$work/vsftpd.conf"
+  ours_tls=(--tls=explicit "--tls-trust=$work/cert.pem")
+  curl_tls=(--ssl-reqd --cacert "$work/cert.pem")
+fi
 head -c $((mib * 1024 * 1024)) /dev/urandom > "$work/srv/big.bin"
 cp "$work/srv/big.bin" "$work/drive_c/up.bin"
 chown -R "$user" "$work/srv"
@@ -57,10 +69,10 @@ measure() {
 }
 url="ftp://$user:$password@$addr:$port"
 for i in $(seq "$rounds"); do
-  script "get big.bin C:\\got.bin";  measure ours-get "$client" "-s:$work/s.ini"
-  measure curl-get curl -s -o "$work/got-curl.bin" "$url/big.bin"
-  script "put C:\\up.bin up-ours.bin"; measure ours-put "$client" "-s:$work/s.ini"
-  measure curl-put curl -s -T "$work/drive_c/up.bin" "$url/up-curl.bin"
+  script "get big.bin C:\\got.bin";  measure ours-get "$client" "${ours_tls[@]}" "-s:$work/s.ini"
+  measure curl-get curl -s "${curl_tls[@]}" -o "$work/got-curl.bin" "$url/big.bin"
+  script "put C:\\up.bin up-ours.bin"; measure ours-put "$client" "${ours_tls[@]}" "-s:$work/s.ini"
+  measure curl-put curl -s "${curl_tls[@]}" -T "$work/drive_c/up.bin" "$url/up-curl.bin"
 done
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }

@@ -20,10 +20,12 @@ std::optional<std::string> FromWide(UINT cp, const std::wstring& w, bool strict)
   BOOL usedDefault = FALSE;
   // UTF-8 does not accept the default-character arguments.
   BOOL* pUsed = (cp == CP_UTF8) ? nullptr : &usedDefault;
-  int n = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, pUsed);
+  // Strictly, a character without a form of its own is a failure, not its best-fit look-alike.
+  DWORD flags = (strict && cp != CP_UTF8) ? WC_NO_BEST_FIT_CHARS : 0;
+  int n = WideCharToMultiByte(cp, flags, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, pUsed);
   if (n <= 0) return std::nullopt;
   std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, pUsed);
+  WideCharToMultiByte(cp, flags, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, pUsed);
   if (strict && usedDefault) return std::nullopt;
   return s;
 }

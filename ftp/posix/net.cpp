@@ -11,15 +11,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 #include "ftp/net.h"
+#include "ftp/netsys.h"
+#include "ftp/sockaddr_endpoint.h"
 
 namespace kv::ftp {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 NetResult Fail(NetStatus status, int err) { return NetResult{status, 0, std::strerror(err)}; }
 
@@ -44,28 +43,6 @@ void MakeNonBlocking(int fd) {
 #endif
 }
 
-std::string AddressText(const sockaddr_storage& ss) {
-  char text[INET6_ADDRSTRLEN] = {};
-  if (ss.ss_family == AF_INET)
-    ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(ss).sin_addr, text, sizeof text);
-  else if (ss.ss_family == AF_INET6)
-    ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(ss).sin6_addr, text, sizeof text);
-  return text;
-}
-
-int PortOf(const sockaddr_storage& ss) {
-  if (ss.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(ss).sin_port);
-  if (ss.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(ss).sin6_port);
-  return 0;
-}
-
-// The socket's own address (`peer` false) or its peer's; false when it has none.
-bool Name(int fd, sockaddr_storage& ss, bool peer) {
-  socklen_t len = sizeof ss;
-  auto* sa = reinterpret_cast<sockaddr*>(&ss);
-  return (peer ? ::getpeername(fd, sa, &len) : ::getsockname(fd, sa, &len)) == 0;
-}
-
 }  // namespace
 
 bool NetStartup() {
@@ -74,13 +51,13 @@ bool NetStartup() {
   return true;
 }
 
-void Socket::Close() {
-  if (handle_ != kInvalid) ::close(static_cast<int>(handle_));
-  handle_ = kInvalid;
-}
+namespace sys {
 
-NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
-  Close();
+void CloseHandle(Handle handle) { ::close(static_cast<int>(handle)); }
+
+void ShutdownWrite(Handle handle) { ::shutdown(static_cast<int>(handle), SHUT_WR); }
+
+NetResult Resolve(const std::string& host, int port, std::vector<Endpoint>& out) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -88,49 +65,67 @@ NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
   std::string service = std::to_string(port);
   int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
   if (rc != 0 || !list) return NetResult{NetStatus::UnknownHost, 0, ::gai_strerror(rc)};
-  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  NetResult last{NetStatus::Error, 0, "no address"};
-  for (addrinfo* ai = list; ai; ai = ai->ai_next) {
-    int fd = ::socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
-    if (fd < 0) {
-      last = Fail(NetStatus::Error, errno);
-      continue;
-    }
-    MakeNonBlocking(fd);
-    if (::connect(fd, ai->ai_addr, ai->ai_addrlen) != 0 && errno != EINPROGRESS) {
-      last = Fail(errno == ECONNREFUSED ? NetStatus::Refused : NetStatus::Error, errno);
-      ::close(fd);
-      continue;
-    }
-    int left = 0;
-    if (timeoutMs > 0) {
-      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      left = ms > 0 ? static_cast<int>(ms) : 1;
-    }
-    NetResult w = WaitFor(fd, POLLOUT, left);
-    if (!w.Ok()) {
-      last = w;
-      ::close(fd);
-      if (w.status == NetStatus::Timeout) break;
-      continue;
-    }
-    int err = 0;
-    socklen_t len = sizeof err;
-    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
-    if (err != 0) {
-      last = Fail(err == ECONNREFUSED ? NetStatus::Refused : NetStatus::Error, err);
-      ::close(fd);
-      continue;
-    }
-    handle_ = fd;
-    ::freeaddrinfo(list);
-    return {};
-  }
+  for (addrinfo* ai = list; ai; ai = ai->ai_next)
+    if (ai->ai_family == AF_INET || ai->ai_family == AF_INET6) out.push_back(FromSockaddr(ai->ai_addr));
   ::freeaddrinfo(list);
-  return last;
+  return {};
 }
 
-NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
+NetResult StartConnect(const Endpoint& to, Handle& handle) {
+  sockaddr_storage ss;
+  socklen_t len = static_cast<socklen_t>(ToSockaddr(to, ss));
+  int fd = ::socket(ss.ss_family, SOCK_STREAM, 0);
+  if (fd < 0) return Fail(NetStatus::Error, errno);
+  MakeNonBlocking(fd);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&ss), len) != 0 && errno != EINPROGRESS) {
+    NetResult r = Fail(errno == ECONNREFUSED ? NetStatus::Refused : NetStatus::Error, errno);
+    ::close(fd);
+    return r;
+  }
+  handle = fd;
+  return {};
+}
+
+NetResult FinishConnect(Handle handle, int timeoutMs) {
+  int fd = static_cast<int>(handle);
+  NetResult w = WaitFor(fd, POLLOUT, timeoutMs);
+  if (!w.Ok()) return w;
+  int err = 0;
+  socklen_t len = sizeof err;
+  ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
+  if (err != 0) return Fail(err == ECONNREFUSED ? NetStatus::Refused : NetStatus::Error, err);
+  return {};
+}
+
+bool EndpointOf(Handle handle, bool peer, Endpoint& out) {
+  sockaddr_storage ss{};
+  socklen_t len = sizeof ss;
+  auto* sa = reinterpret_cast<sockaddr*>(&ss);
+  int fd = static_cast<int>(handle);
+  if ((peer ? ::getpeername(fd, sa, &len) : ::getsockname(fd, sa, &len)) != 0) return false;
+  if (ss.ss_family != AF_INET && ss.ss_family != AF_INET6) return false;
+  out = FromSockaddr(sa);
+  return true;
+}
+
+NetResult Listen(const Endpoint& local, Handle& handle) {
+  sockaddr_storage ss;
+  socklen_t len = static_cast<socklen_t>(ToSockaddr(local, ss));
+  int fd = ::socket(ss.ss_family, SOCK_STREAM, 0);
+  if (fd < 0) return Fail(NetStatus::Error, errno);
+  MakeNonBlocking(fd);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&ss), len) != 0 || ::listen(fd, 1) != 0) {
+    NetResult r = Fail(NetStatus::Error, errno);
+    ::close(fd);
+    return r;
+  }
+  handle = fd;
+  return {};
+}
+
+}  // namespace sys
+
+NetResult Socket::SendRaw(const char* data, std::size_t size, int timeoutMs) {
   int fd = static_cast<int>(handle_);
   std::size_t done = 0;
   while (done < size) {
@@ -152,7 +147,7 @@ NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
   return NetResult{NetStatus::Ok, done, {}};
 }
 
-NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
+NetResult Socket::ReceiveRaw(char* buffer, std::size_t size, int timeoutMs) {
   int fd = static_cast<int>(handle_);
   for (;;) {
     ssize_t n = ::recv(fd, buffer, size, 0);
@@ -166,27 +161,6 @@ NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
     }
     return Fail(NetStatus::Error, errno);
   }
-}
-
-NetResult Socket::ListenBeside(const Socket& control) {
-  Close();
-  sockaddr_storage ss{};
-  if (!Name(static_cast<int>(control.handle_), ss, false)) return Fail(NetStatus::Error, errno);
-  socklen_t len = ss.ss_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
-  if (ss.ss_family == AF_INET)
-    reinterpret_cast<sockaddr_in&>(ss).sin_port = 0;
-  else
-    reinterpret_cast<sockaddr_in6&>(ss).sin6_port = 0;
-  int fd = ::socket(ss.ss_family, SOCK_STREAM, 0);
-  if (fd < 0) return Fail(NetStatus::Error, errno);
-  MakeNonBlocking(fd);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&ss), len) != 0 || ::listen(fd, 1) != 0) {
-    NetResult r = Fail(NetStatus::Error, errno);
-    ::close(fd);
-    return r;
-  }
-  handle_ = fd;
-  return {};
 }
 
 NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
@@ -209,24 +183,8 @@ NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
   }
 }
 
-std::string Socket::LocalAddress() const {
-  sockaddr_storage ss{};
-  return Name(static_cast<int>(handle_), ss, false) ? AddressText(ss) : std::string();
-}
-
-int Socket::LocalPort() const {
-  sockaddr_storage ss{};
-  return Name(static_cast<int>(handle_), ss, false) ? PortOf(ss) : 0;
-}
-
-std::string Socket::PeerAddress() const {
-  sockaddr_storage ss{};
-  return Name(static_cast<int>(handle_), ss, true) ? AddressText(ss) : std::string();
-}
-
-bool Socket::IsIpv6() const {
-  sockaddr_storage ss{};
-  return Name(static_cast<int>(handle_), ss, false) && ss.ss_family == AF_INET6;
+NetResult Socket::WaitReady(bool write, int timeoutMs) {
+  return WaitFor(static_cast<int>(handle_), write ? POLLOUT : POLLIN, timeoutMs);
 }
 
 void Socket::SetKeepAlive() {
@@ -241,8 +199,5 @@ void Socket::Abort() {
   Close();
 }
 
-void Socket::ShutdownSend() {
-  if (handle_ != kInvalid) ::shutdown(static_cast<int>(handle_), SHUT_WR);
-}
 
 }  // namespace kv::ftp

@@ -15,4 +15,10 @@ std::string CurrentLocalDir() {
 
 int ProcessId() { return static_cast<int>(::getpid()); }
 
+std::string ProgramPath() {
+  char buffer[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+}
+
 }  // namespace kv::ftp

@@ -5,15 +5,16 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
-#include <chrono>
+#include <algorithm>
+#include <cstring>
 
 #include "common/win32/widen.h"
 #include "ftp/net.h"
+#include "ftp/netsys.h"
+#include "ftp/sockaddr_endpoint.h"
 
 namespace kv::ftp {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 SOCKET S(std::intptr_t h) { return static_cast<SOCKET>(h); }
 
@@ -66,27 +67,6 @@ void MakeNonBlocking(SOCKET s) {
   SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
 }
 
-std::string AddressText(const sockaddr_storage& ss) {
-  char text[INET6_ADDRSTRLEN] = {};
-  if (ss.ss_family == AF_INET)
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(ss).sin_addr, text, sizeof text);
-  else if (ss.ss_family == AF_INET6)
-    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(ss).sin6_addr, text, sizeof text);
-  return text;
-}
-
-int PortOf(const sockaddr_storage& ss) {
-  if (ss.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(ss).sin_port);
-  if (ss.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(ss).sin6_port);
-  return 0;
-}
-
-bool Name(SOCKET s, sockaddr_storage& ss, bool peer) {
-  int len = sizeof ss;
-  auto* sa = reinterpret_cast<sockaddr*>(&ss);
-  return (peer ? getpeername(s, sa, &len) : getsockname(s, sa, &len)) == 0;
-}
-
 }  // namespace
 
 bool NetStartup() {
@@ -94,13 +74,13 @@ bool NetStartup() {
   return WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
-void Socket::Close() {
-  if (handle_ != kInvalid) closesocket(S(handle_));
-  handle_ = kInvalid;
-}
+namespace sys {
 
-NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
-  Close();
+void CloseHandle(Handle handle) { closesocket(S(handle)); }
+
+void ShutdownWrite(Handle handle) { shutdown(S(handle), SD_SEND); }
+
+NetResult Resolve(const std::string& host, int port, std::vector<Endpoint>& out) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -108,44 +88,59 @@ NetResult Socket::Connect(const std::string& host, int port, int timeoutMs) {
   std::string service = std::to_string(port);
   if (getaddrinfo(host.c_str(), service.c_str(), &hints, &list) != 0 || !list)
     return NetResult{NetStatus::UnknownHost, 0, "unknown host"};
-  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  NetResult last{NetStatus::Error, 0, "no address"};
-  for (addrinfo* ai = list; ai; ai = ai->ai_next) {
-    SOCKET s = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
-    if (s == INVALID_SOCKET) {
-      last = Fail(NetStatus::Error, WSAGetLastError());
-      continue;
-    }
-    MakeNonBlocking(s);
-    if (connect(s, ai->ai_addr, static_cast<int>(ai->ai_addrlen)) != 0) {
-      int err = WSAGetLastError();
-      if (err != WSAEWOULDBLOCK) {
-        last = Fail(err == WSAECONNREFUSED ? NetStatus::Refused : NetStatus::Error, err);
-        closesocket(s);
-        continue;
-      }
-    }
-    int left = 0;
-    if (timeoutMs > 0) {
-      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      left = ms > 0 ? static_cast<int>(ms) : 1;
-    }
-    NetResult w = WaitFor(s, true, left);
-    if (!w.Ok()) {
-      last = w;
-      closesocket(s);
-      if (w.status == NetStatus::Timeout) break;
-      continue;
-    }
-    handle_ = static_cast<std::intptr_t>(s);
-    freeaddrinfo(list);
-    return {};
-  }
+  for (addrinfo* ai = list; ai; ai = ai->ai_next)
+    if (ai->ai_family == AF_INET || ai->ai_family == AF_INET6) out.push_back(FromSockaddr(ai->ai_addr));
   freeaddrinfo(list);
-  return last;
+  return {};
 }
 
-NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
+NetResult StartConnect(const Endpoint& to, Handle& handle) {
+  sockaddr_storage ss;
+  int len = ToSockaddr(to, ss);
+  SOCKET s = socket(ss.ss_family, SOCK_STREAM, 0);
+  if (s == INVALID_SOCKET) return Fail(NetStatus::Error, WSAGetLastError());
+  MakeNonBlocking(s);
+  if (connect(s, reinterpret_cast<sockaddr*>(&ss), len) != 0) {
+    int err = WSAGetLastError();
+    if (err != WSAEWOULDBLOCK) {
+      closesocket(s);
+      return Fail(err == WSAECONNREFUSED ? NetStatus::Refused : NetStatus::Error, err);
+    }
+  }
+  handle = static_cast<Handle>(s);
+  return {};
+}
+
+NetResult FinishConnect(Handle handle, int timeoutMs) { return WaitFor(S(handle), true, timeoutMs); }
+
+bool EndpointOf(Handle handle, bool peer, Endpoint& out) {
+  sockaddr_storage ss{};
+  int len = sizeof ss;
+  auto* sa = reinterpret_cast<sockaddr*>(&ss);
+  if ((peer ? getpeername(S(handle), sa, &len) : getsockname(S(handle), sa, &len)) != 0) return false;
+  if (ss.ss_family != AF_INET && ss.ss_family != AF_INET6) return false;
+  out = FromSockaddr(sa);
+  return true;
+}
+
+NetResult Listen(const Endpoint& local, Handle& handle) {
+  sockaddr_storage ss;
+  int len = ToSockaddr(local, ss);
+  SOCKET s = socket(ss.ss_family, SOCK_STREAM, 0);
+  if (s == INVALID_SOCKET) return Fail(NetStatus::Error, WSAGetLastError());
+  MakeNonBlocking(s);
+  if (bind(s, reinterpret_cast<sockaddr*>(&ss), len) != 0 || listen(s, 1) != 0) {
+    NetResult r = Fail(NetStatus::Error, WSAGetLastError());
+    closesocket(s);
+    return r;
+  }
+  handle = static_cast<Handle>(s);
+  return {};
+}
+
+}  // namespace sys
+
+NetResult Socket::SendRaw(const char* data, std::size_t size, int timeoutMs) {
   std::size_t done = 0;
   while (done < size) {
     int chunk = static_cast<int>(std::min<std::size_t>(size - done, 1 << 20));
@@ -167,7 +162,7 @@ NetResult Socket::SendAll(const char* data, std::size_t size, int timeoutMs) {
   return NetResult{NetStatus::Ok, done, {}};
 }
 
-NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
+NetResult Socket::ReceiveRaw(char* buffer, std::size_t size, int timeoutMs) {
   for (;;) {
     int n = recv(S(handle_), buffer, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
     if (n > 0) return NetResult{NetStatus::Ok, static_cast<std::size_t>(n), {}};
@@ -180,27 +175,6 @@ NetResult Socket::Receive(char* buffer, std::size_t size, int timeoutMs) {
     }
     return Fail(NetStatus::Error, err);
   }
-}
-
-NetResult Socket::ListenBeside(const Socket& control) {
-  Close();
-  sockaddr_storage ss{};
-  if (!Name(S(control.handle_), ss, false)) return Fail(NetStatus::Error, WSAGetLastError());
-  int len = ss.ss_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
-  if (ss.ss_family == AF_INET)
-    reinterpret_cast<sockaddr_in&>(ss).sin_port = 0;
-  else
-    reinterpret_cast<sockaddr_in6&>(ss).sin6_port = 0;
-  SOCKET s = socket(ss.ss_family, SOCK_STREAM, 0);
-  if (s == INVALID_SOCKET) return Fail(NetStatus::Error, WSAGetLastError());
-  MakeNonBlocking(s);
-  if (bind(s, reinterpret_cast<sockaddr*>(&ss), len) != 0 || listen(s, 1) != 0) {
-    NetResult r = Fail(NetStatus::Error, WSAGetLastError());
-    closesocket(s);
-    return r;
-  }
-  handle_ = static_cast<std::intptr_t>(s);
-  return {};
 }
 
 NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
@@ -223,25 +197,7 @@ NetResult Socket::Accept(Socket& accepted, int timeoutMs) {
   }
 }
 
-std::string Socket::LocalAddress() const {
-  sockaddr_storage ss{};
-  return Name(S(handle_), ss, false) ? AddressText(ss) : std::string();
-}
-
-int Socket::LocalPort() const {
-  sockaddr_storage ss{};
-  return Name(S(handle_), ss, false) ? PortOf(ss) : 0;
-}
-
-std::string Socket::PeerAddress() const {
-  sockaddr_storage ss{};
-  return Name(S(handle_), ss, true) ? AddressText(ss) : std::string();
-}
-
-bool Socket::IsIpv6() const {
-  sockaddr_storage ss{};
-  return Name(S(handle_), ss, false) && ss.ss_family == AF_INET6;
-}
+NetResult Socket::WaitReady(bool write, int timeoutMs) { return WaitFor(S(handle_), write, timeoutMs); }
 
 void Socket::SetKeepAlive() {
   BOOL on = TRUE;
@@ -255,8 +211,5 @@ void Socket::Abort() {
   Close();
 }
 
-void Socket::ShutdownSend() {
-  if (handle_ != kInvalid) shutdown(S(handle_), SD_SEND);
-}
 
 }  // namespace kv::ftp

@@ -20,4 +20,11 @@ std::string CurrentLocalDir() {
 
 int ProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
+std::string ProgramPath() {
+  std::wstring buffer(32768, L'\0');
+  DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  buffer.resize(n < buffer.size() ? n : 0);
+  return win32::Narrow(buffer);
+}
+
 }  // namespace kv::ftp

@@ -15,4 +15,7 @@ if(TARGET kvftp)
   add_test(NAME ftp_vsftpd_interop
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/ftp/vsftpd_interop.sh $<TARGET_FILE:kvftp> ${kv_ftp_wine_client})
   set_tests_properties(ftp_vsftpd_interop PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 LABELS e2e)
+  add_test(NAME ftp_vsftpd_tls
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/ftp/vsftpd_tls.sh $<TARGET_FILE:kvftp> ${kv_ftp_wine_client})
+  set_tests_properties(ftp_vsftpd_tls PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 LABELS e2e)
 endif()

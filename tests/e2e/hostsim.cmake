@@ -5,3 +5,9 @@ if(TARGET hostsim)
                    ${CMAKE_SOURCE_DIR}/hostsim/seeds/demo.seed)
   set_tests_properties(e2e_hostsim_interop PROPERTIES TIMEOUT 180 LABELS e2e)
 endif()
+if(TARGET hostsim AND TARGET kvftp)
+  add_test(NAME e2e_hostsim_tls
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/hostsim/tls.sh $<TARGET_FILE:hostsim>
+                   ${CMAKE_SOURCE_DIR}/hostsim/seeds/demo.seed $<TARGET_FILE:kvftp>)
+  set_tests_properties(e2e_hostsim_tls PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77 LABELS e2e)
+endif()

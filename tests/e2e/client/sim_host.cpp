@@ -47,13 +47,13 @@ int RunCommand(std::vector<std::string> argv) {
 
 }  // namespace
 
-SimHost::SimHost(const std::string& seedFile) {
+SimHost::SimHost(const std::string& seedFile, std::vector<std::string> hostArgs) {
   char tmpl[] = "/tmp/kv-e2e-XXXXXX";
   root_ = ::mkdtemp(tmpl);
   std::filesystem::create_directories(InstallDir());
   ::setenv("KV_DRIVE_C", DriveC().c_str(), 1);
   ::setenv("KV_FTP_LOG", (root_ + "/ftp.log").c_str(), 1);
-  ok_ = Start(seedFile) && InstallToolLibrary();
+  ok_ = Start(seedFile, hostArgs) && InstallToolLibrary();
 }
 
 SimHost::~SimHost() {
@@ -68,7 +68,7 @@ SimHost::~SimHost() {
   }
 }
 
-bool SimHost::Start(const std::string& seedFile) {
+bool SimHost::Start(const std::string& seedFile, const std::vector<std::string>& hostArgs) {
   // A loopback address of our own, so that tests running side by side each
   // have port 21 to themselves.
   std::random_device rd;
@@ -84,6 +84,7 @@ bool SimHost::Start(const std::string& seedFile) {
     posix_spawn_file_actions_addclose(&fa, out[0]);
     posix_spawn_file_actions_addopen(&fa, 2, (root_ + "/hostsim.err").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     std::vector<std::string> argv = {KV_HOSTSIM, "--listen", address_ + ":21", "--seed", seedFile};
+    argv.insert(argv.end(), hostArgs.begin(), hostArgs.end());
     std::vector<char*> args;
     for (auto& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
@@ -96,10 +97,16 @@ bool SimHost::Start(const std::string& seedFile) {
       error_ = "hostsim could not be started";
       return false;
     }
-    // The first line says where it listens; nothing means it could not bind.
+    // The first line says where it listens (after the certificate's fingerprint
+    // with TLS); nothing means it could not bind.
     std::string line;
-    char c;
-    while (::read(out[0], &c, 1) == 1 && c != '\n') line.push_back(c);
+    for (bool more = true; more;) {
+      line.clear();
+      char c;
+      while (::read(out[0], &c, 1) == 1 && c != '\n') line.push_back(c);
+      more = line.rfind("certificate ", 0) == 0;
+      if (more) fingerprint_ = line.substr(12);
+    }
     ::close(out[0]);
     if (line.rfind("listening ", 0) == 0) {
       pid_ = pid;
@@ -122,6 +129,7 @@ bool SimHost::InstallToolLibrary() {
     return false;
   }
   std::filesystem::copy_file(KV_KVFTP, InstallDir() + "/FTP.EXE", std::filesystem::copy_options::overwrite_existing);
+  if (!fingerprint_.empty()) WriteFile(InstallDir() + "/FTP.INI", "[TLS]\r\nMode=explicit\r\nTrust=" + fingerprint_ + "\r\n");
   WriteFile(InstallDir() + "/LIBNAME.ini", "TRIAL_KVU TRIAL_KVD\r\n");
   if (!kv::WriteHostLibraryScript({address_, "QSECOFR", "QSECOFR"}, kv::ToWindowsPath(media))) {
     error_ = "cannot write the restore script";

@@ -4,6 +4,7 @@
 // the installer leaves it (FTP.EXE, LIBNAME.ini).
 #pragma once
 #include <string>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -11,9 +12,11 @@ namespace kvtest {
 
 class SimHost {
  public:
-  // Starts hostsim with `seedFile` and installs the host libraries by running
-  // the restore script through the FTP client. Check Ok() before use.
-  explicit SimHost(const std::string& seedFile);
+  // Starts hostsim with `seedFile` (and `hostArgs`) and installs the host
+  // libraries by running the restore script through the FTP client. When the
+  // host serves TLS, FTP.INI beside FTP.EXE turns it on and trusts the host's
+  // certificate by its fingerprint. Check Ok() before use.
+  explicit SimHost(const std::string& seedFile, std::vector<std::string> hostArgs = {});
   ~SimHost();
   SimHost(const SimHost&) = delete;
   SimHost& operator=(const SimHost&) = delete;
@@ -22,6 +25,8 @@ class SimHost {
   const std::string& Error() const { return error_; }
   const std::string& Address() const { return address_; }
   const std::string& Root() const { return root_; }
+  // "sha256:HEX" of the host's certificate; empty without TLS.
+  const std::string& Fingerprint() const { return fingerprint_; }
   std::string DriveC() const { return root_ + "/drive_c"; }
   std::string InstallDir() const { return DriveC() + "/KV-TRANSIT"; }
 
@@ -30,11 +35,11 @@ class SimHost {
   std::string RunFtp(const std::string& script);
 
  private:
-  bool Start(const std::string& seedFile);
+  bool Start(const std::string& seedFile, const std::vector<std::string>& hostArgs);
   bool InstallToolLibrary();
   pid_t pid_ = -1;
   bool ok_ = false;
-  std::string error_, address_, root_;
+  std::string error_, address_, root_, fingerprint_;
 };
 
 std::string ReadFile(const std::string& path);

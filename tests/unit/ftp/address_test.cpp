@@ -49,3 +49,22 @@ TEST(AnnouncedSize, ReadsByteCountOfPreliminaryReply) {
   EXPECT_FALSE(AnnouncedSize("150 about 12 bytes)"));
   EXPECT_FALSE(AnnouncedSize("150 ( bytes)"));
 }
+
+TEST(AddressText, WritesIpv4DottedAndIpv6InItsShortestForm) {
+  auto v6 = [](std::initializer_list<int> groups) {
+    Endpoint e;
+    e.ipv6 = true;
+    int i = 0;
+    for (int g : groups) e.bytes[i++] = static_cast<unsigned char>(g >> 8), e.bytes[i++] = static_cast<unsigned char>(g);
+    return e;
+  };
+  Endpoint v4;
+  v4.bytes[0] = 127, v4.bytes[3] = 255;
+  EXPECT_EQ(AddressText(v4), "127.0.0.255");
+  EXPECT_EQ(AddressText(v6({0, 0, 0, 0, 0, 0, 0, 1})), "::1");
+  EXPECT_EQ(AddressText(v6({0, 0, 0, 0, 0, 0, 0, 0})), "::");
+  EXPECT_EQ(AddressText(v6({0x2001, 0xdb8, 0, 0, 1, 0, 0, 1})), "2001:db8::1:0:0:1");
+  EXPECT_EQ(AddressText(v6({0x2001, 0xdb8, 0, 1, 1, 1, 1, 1})), "2001:db8:0:1:1:1:1:1");  // one zero group stays
+  EXPECT_EQ(AddressText(v6({0xfe80, 0, 0, 0, 0xabcd, 0, 0, 0})), "fe80::abcd:0:0:0");
+  EXPECT_EQ(AddressText(v6({0, 0, 0, 0, 0, 0xffff, 0x7f00, 0x0001})), "::ffff:127.0.0.1");
+}

@@ -145,18 +145,18 @@ TEST_F(ToolsTest, CsvRoundTripGivesTheSameRecords) {
   EXPECT_EQ(*host_.FindLibrary("DEMO")->FindFile("CUST")->file()->FindMember("EMPTY")->data, before);
 }
 
-TEST_F(ToolsTest, CsvUploadWithBadLinesLoadsTheRestAndAnswersWn) {
+TEST_F(ToolsTest, CsvUploadWithBadLinesLoadsNothingAndAnswersWn) {
+  const std::string before = *host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data;
   Upload({"3, \"佐藤\" , 1.5", "abc,\"x\",1", "4,\"長すぎる名前の得意先です\",0", "5,\"unterminated", "6,\"ok\""});
   ASSERT_TRUE(Call("#FTPCSVP", "'DEMO' 'CUST' 'CUST'").ok);
-  EXPECT_EQ(Reply().substr(30, 7), "WN    1");
+  EXPECT_EQ(Reply().substr(30, 7), "WN     ");
   EXPECT_EQ(Reply().substr(40, 10), "CSVERR");
-  PhysicalFile* f = host_.FindLibrary("DEMO")->FindFile("CUST")->file();
-  EXPECT_EQ(f->FindMember("CUST")->data->size(), static_cast<std::size_t>(f->rcdlen));
-  // The lines not loaded are kept in DEMO/CSVERR, member CUST, with the reason.
-  Object* err = host_.FindLibrary("DEMO")->FindFile("CSVERR");
+  EXPECT_EQ(*host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data, before);
+  // The rows not loaded are kept in CSVERR of the tool library, member CUST, with the reason.
+  Object* err = host_.FindLibrary("TOOLS")->FindFile("CSVERR");
   ASSERT_TRUE(err);
   EXPECT_EQ(err->file()->members.at(0).name, "CUST");
-  EXPECT_EQ(err->file()->members.at(0).data->size(), 4u * static_cast<std::size_t>(err->file()->rcdlen));
+  EXPECT_EQ(err->file()->members.at(0).data->size(), 3u * static_cast<std::size_t>(err->file()->rcdlen));
 }
 
 TEST_F(ToolsTest, LibraryDownloadLeavesSaveFileListingAndTightReply) {
