@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "client/engine/builtin_spreadsheet.h"
+#include "client/engine/listing_workbook.h"
 #include "client/engine/pipeline.h"
 #include "client/panel/memory_panel.h"
 #include "client/window/main_panel.h"
@@ -128,6 +130,8 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
   panel.ClearEvents();
 
+  // A listing workbook is built by editing the file itself and reported by its path.
+  std::vector<std::string> workbooks;
   Pipeline pipeline;
   if (options.progress) pipeline.OnProgress([&err, width = std::size_t{0}](const std::string& text) mutable {
     // Blanks wipe what a longer earlier line left on the terminal.
@@ -137,7 +141,9 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
     err.flush();
     width = shown;
   });
-  RunContext ctx{panel};
+  RunContext ctx{panel, ListingBuilder([&workbooks] {
+                    return std::make_unique<BuiltinSpreadsheet>([&workbooks](const std::string& path) { workbooks.push_back(path); });
+                  })};
   pipeline.Execute(ctx);
 
   bool sawMessage = false;
@@ -145,6 +151,7 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
     sawMessage = sawMessage || e.kind == PanelEvent::Kind::Message;
     out << e << '\n';
   }
+  for (const auto& w : workbooks) out << "workbook\t" << w << '\n';
   std::string result = panel.Text(Ctl::LABEL99);
   if (!result.empty()) out << "label99\t" << result << '\n';
   out.flush();

@@ -17,13 +17,16 @@ std::optional<std::vector<std::string>> ReadAllLines(const std::string& path) {
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
   std::fclose(f);
 
+  // One conversion for the whole file: CR and LF never occur inside a CP932
+  // character, so splitting the converted text gives the same lines.
+  bytes = Cp932ToUtf8Lossy(bytes);
   std::vector<std::string> lines;
   std::string cur;
   bool pending = false;  // a line has started but not ended
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     char c = bytes[i];
     if (c == '\r' || c == '\n') {
-      lines.push_back(Cp932ToUtf8Lossy(cur));
+      lines.push_back(cur);
       cur.clear();
       pending = false;
       if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
@@ -32,7 +35,7 @@ std::optional<std::vector<std::string>> ReadAllLines(const std::string& path) {
       pending = true;
     }
   }
-  if (pending) lines.push_back(Cp932ToUtf8Lossy(cur));
+  if (pending) lines.push_back(cur);
   return lines;
 }
 

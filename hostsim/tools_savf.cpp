@@ -3,6 +3,7 @@
 // file that the client sent into QTEMP/FTPSAVF.
 #include <ctime>
 
+#include "common/object_listing.h"
 #include "hostsim/cl.h"
 #include "hostsim/savf.h"
 #include "hostsim/seed.h"
@@ -22,8 +23,9 @@ std::string Stamp(std::int64_t t, const char* fmt) {
   return b;
 }
 
-// Twelve values per object: library, object, type, attribute, text, owner,
-// creation date, creation time, size in bytes, members, records, target release.
+// Twelve values per object, in the order of kv::kObjectListing: library,
+// object, type, attribute, text, owner, creation date, creation time, size in
+// bytes, members, records, target release.
 void AddListing(std::vector<std::string>& out, const std::string& lib, const Object& o, const std::string& release) {
   std::uint64_t size = 4096, members = 0, records = 0;
   if (const auto* f = std::get_if<PhysicalFile>(&o.body)) {
@@ -37,7 +39,7 @@ void AddListing(std::vector<std::string>& out, const std::string& lib, const Obj
   } else if (const auto* q = std::get_if<OutputQueue>(&o.body)) {
     records = q->files.size();
   }
-  std::vector<std::string> v = {lib,
+  const std::array<std::string, kv::kObjectListing.size()> v = {lib,
                                 o.name,
                                 o.type,
                                 o.attribute,

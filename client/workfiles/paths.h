@@ -14,6 +14,8 @@ inline constexpr const char* kFtpCommand = "C:\\KV-TRANSIT\\FTP -s:c:\\KV-TRANSI
 inline constexpr const char* kReplyFetchLocal = "C:\\KV-TRANSIT\\FTPTEXT.DAT";
 // Where the FTP client reports each transfer (named in its environment).
 inline constexpr const char* kReport = "c:\\KV-TRANSIT\\kvtrn.rpt";
+inline constexpr const char* kListing = "c:\\KV-TRANSIT\\FTPLIBPC";
+inline constexpr const char* kListingTemplate = "C:\\KV-TRANSIT\\FTPLIB.xls";
 // The help file of F1, and the same file as the help menu's contents item names it.
 inline constexpr const char* kHelpFile = "C:\\KV-TRANSIT\\KV1.HLP";
 inline constexpr const char* kHelpContents = "C:\\KV-TRANSIT\\KV1.hlp";

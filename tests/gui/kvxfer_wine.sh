@@ -67,5 +67,19 @@ grep -q $'^label99\tソースメンバー「' "$out/up.out" || fail "upload outp
 win "$WIN/cli/kvxfer.exe" source1 "${logon[@]}" --member=HELLO4 --pcfile='C:\kvxfer\HELLO4.txt' >"$out/again.out" 2>&1
 cmp -s "$out/HELLO4.txt" "$out/expected.txt" || fail "HELLO4 does not hold HELLO's source lines"
 
+# A library download with its listing workbook, built by the Windows program
+# from the real template: the workbook line, then the result line.
+if [ -n "${KV_TEMPLATES_DIR:-}" ]; then
+  cp "$KV_TEMPLATES_DIR/FTPLIB.xls" "$install/FTPLIB.xls"
+  win "$WIN/cli/kvxfer.exe" lib1 --ip="$KV_GUI_HOST" --user=QSECOFR --password=QSECOFR --lib=OPSLIB \
+    --release='*CURRENT' --pcfile='C:\kvxfer\OPSLIB.SAVF' --list=1 >"$out/list.out" 2>"$out/list.err"
+  book="OPSLIB-$(date +%m-%d-%Y).xls"
+  printf 'workbook\tc:\\kvxfer\\%s\nlabel99\tダウンロード完了しました。\n' "$book" >"$out/list.want"
+  cmp -s "$out/list.out" "$out/list.want" || { fail "listing output"; diff "$out/list.want" "$out/list.out" | cat -A; }
+  /usr/bin/python3 -c 'import sys, xlrd; s = xlrd.open_workbook(sys.argv[1], formatting_info=True).sheet_by_index(0); \
+sys.exit(0 if s.cell_value(0, 2) == "OPSLIB" and s.cell_value(2, 1) and s.nrows == 109 else 1)' "$out/$book" ||
+    fail "the listing workbook $book"
+fi
+
 if [ "$failures" -ne 0 ]; then echo "kvxfer under Wine: $failures failures"; exit 1; fi
 echo "kvxfer under Wine: passed"

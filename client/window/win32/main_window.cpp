@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "client/engine/listing_workbook.h"
 #include "client/engine/pipeline.h"
 #include "client/window/choosers.h"
 #include "client/window/main_panel.h"
@@ -13,6 +14,7 @@
 #include "client/window/win32/about_window.h"
 #include "client/window/win32/file_dialog.h"
 #include "client/window/win32/ids.h"
+#include "client/window/win32/listing_spreadsheet.h"
 #include "client/window/win32/logo.h"
 #include "client/window/win32/win32_panel.h"
 #include "client/workfiles/paths.h"
@@ -203,7 +205,7 @@ void OnControl(Ctl c, int code) {
       // A press during a run is the pipeline's to ignore; the lock belongs to the first press.
       bool first = !g_app->pipeline.Running();
       if (first) g_app->lock.Engage(panel);
-      RunContext ctx{panel};
+      RunContext ctx{panel, ListingBuilder(WindowSpreadsheets(g_app->main))};
       g_app->pipeline.Execute(ctx);
       if (first) g_app->lock.Release();
       break;
