@@ -261,6 +261,8 @@ TEST(Execute, ProgressShowsInLabel99WhileAReportingClientRunsAndIsClearedBeforeT
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ(progress.back(), "");  // the progress line goes when the client has ended
   }
+}
+
 TEST(Dispatch, EveryOperationHasOneRowWithAllThreeMethods) {
   std::vector<int> codes;
   for (const Operation& op : AllOperations()) {
