@@ -34,7 +34,11 @@ std::vector<ReplyTest> Anser14Tests() {
           WordTest(m, "NOTLIB", kNotLib, t, Ctl::ライブラリー名),
           WordTest(m, "NOTFIL", kNotFil, t, Ctl::ファイル名),
           WordTest(m, "NOTMBR", kNotMbr, t, Ctl::メンバー名),
-          WordTest(m, "MBRERR", "正しく入力して下さい。(*ALLや総称は指定できません)", t, Ctl::メンバー名)};
+          WordTest(m, "MBRERR", "正しく入力して下さい。(*ALLや総称は指定できません)", t, Ctl::メンバー名),
+          // An export that stops at data it cannot convert (bad packed or zoned
+          // bytes, control characters) writes nothing: without this row the
+          // operator would see neither a message nor a result line.
+          WordTest(m, "PACDTA", "転送できないデータタイプが存在します。", t, Ctl::ファイル名)};
 }
 
 // The conversion-error box names the object the host wrote the details to, so

@@ -113,7 +113,9 @@ TEST_F(FidelityE2E, AnExportWithBadDataWritesNothingToThePc) {
   for (const char* mbr : {"BADPACK", "BADNUL"}) {
     kvtest::WriteFile(work_ + "/bad.csv", "earlier");
     auto p = Csv(14, "FIDLIB", mbr, "bad.csv");
-    Execute(*p);
+    EXPECT_EQ(Execute(*p), (std::vector<PanelEvent>{Box("転送できないデータタイプが存在します。", "ＣＳＶダウンロード"),
+                                                    Focus("ファイル名")}))
+        << mbr;
     EXPECT_EQ(p->Text(Ctl::LABEL99), "") << mbr;
     EXPECT_EQ(PcFile("bad.csv"), "earlier") << mbr;
     EXPECT_EQ(ReplyLine().substr(30, 6), "PACDTA") << mbr;

@@ -116,7 +116,8 @@ TEST(CsvFamily, Anser14Table) {
       {Reply("NOTFIL"), {Box(kNotFil, t), Focus("ファイル名")}, ""},
       {Reply("NOTMBR"), {Box(kNotMbr, t), Focus("メンバー名")}, ""},
       {Reply("MBRERR"), {Box("正しく入力して下さい。(*ALLや総称は指定できません)", t), Focus("メンバー名")}, ""},
-      {Reply("PACDTA"), {}, ""},
+      // An export that stopped at bad data says so rather than nothing.
+      {Reply("PACDTA"), {Box("転送できないデータタイプが存在します。", t), Focus("ファイル名")}, ""},
   };
   ExpectReplies(14, ANSER14, rows, "DFTC.dat", kRememberedDefaults);
 }
