@@ -4,11 +4,11 @@
 // characters than the line position it is read from allows.
 #include <string>
 
-#include "client/engine/operations.h"
-#include "client/engine/paths.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
-#include "client/ui/remembered_inputs.h"
+#include "client/window/operations.h"
+#include "client/workfiles/paths.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
+#include "client/workfiles/remembered_inputs.h"
 #include "common/winpath.h"
 #include "fuzz/fuzz_support.h"
 

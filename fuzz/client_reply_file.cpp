@@ -6,10 +6,10 @@
 #include <string>
 
 #include "client/engine/methods.h"
-#include "client/engine/operations.h"
-#include "client/engine/paths.h"
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/operations.h"
+#include "client/workfiles/paths.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "common/winpath.h"
 #include "fuzz/fuzz_support.h"
 

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "client/ui/main_panel.h"
-#include "client/ui/memory_panel.h"
+#include "client/window/main_panel.h"
+#include "client/panel/memory_panel.h"
 #include "common/cp932.h"
 #include "tests/e2e/client/host_suite.h"
 
