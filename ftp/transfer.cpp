@@ -118,9 +118,10 @@ struct Failure {
 
 // Reads the reply that ends a transfer whose data has moved; kOk, or kHostLost
 // (reported on `t`). A negative reply becomes the failure when none came first.
-int EndTransfer(Session& session, bool finalSeen, bool dataFailed, Failure& failure, ReportedTransfer& t) {
+// `bounded`: wait no longer than the data time limit (see FinalReply).
+int EndTransfer(Session& session, bool finalSeen, bool bounded, Failure& failure, ReportedTransfer& t) {
   if (finalSeen) return exitcode::kOk;
-  auto reply = FinalReply(session, dataFailed);
+  auto reply = FinalReply(session, bounded);
   if (!reply) {
     t.Failed(FailureCause::Network, failure.Empty() ? "the host stopped answering" : failure.text);
     return exitcode::kHostLost;
@@ -333,7 +334,10 @@ int PutFile(Session& session, Report& report, const std::string& localShown, con
   data.Close();
   double seconds = SecondsSince(start);
 
-  status = EndTransfer(session, finalSeen, dataFailed, failure, t);
+  // Once an upload's data is out, the host has all it will get and answers at
+  // once; a host that never read the data (a stalled data connection) would
+  // otherwise hold the run for the whole reply limit.
+  status = EndTransfer(session, finalSeen, true, failure, t);
   if (status != exitcode::kOk) return status;
   if (!failure.Empty()) {
     out.Message("ftp: put failed: " + Shown(failure) + ".");
