@@ -56,9 +56,14 @@ class Setup : public App {
   }
   // Picks a drive in Drive1 as a user's selection does.
   void PickDrive(const wchar_t* drive) const {
-    HWND combo = C(kDrive1);
-    LRESULT i = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
-    REQUIRE(i >= 0);
+    // The window shows before its start-up has filled the list: wait for the drive.
+    HWND combo = nullptr;
+    LRESULT i = CB_ERR;
+    REQUIRE(WaitFor([&] {
+      combo = C(kDrive1);
+      i = combo ? SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive)) : CB_ERR;
+      return i >= 0;
+    }, 5000));
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
     PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(kDrive1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
   }
