@@ -32,7 +32,7 @@ class SetupE2e : public ::testing::Test {
     kvtest::WriteFile(media_ + "/KV-Windows版/hostxfer.exe", "client");
   }
 
-  Outcome Setup(const std::string& address, const std::string& password) {
+  Outcome Install(const std::string& address, const std::string& password) {
     std::ostringstream out, err;
     int status = kv::RunKvsetup({"--media=" + media_, "--folder=C:\\", "--ip=" + address, "--password=" + password},
                                 out, err);
@@ -50,7 +50,7 @@ constexpr char kLibName[] = "TRIAL_KVU TRIAL_KVD CCCCCCCCCCDDDDDDDDDDEEEEEEEEEE\
 }  // namespace
 
 TEST_F(SetupE2e, RestoresTheLibrariesAndTheClientRunsAgainstThem) {
-  Outcome o = Setup(host_->Address(), "QSECOFR");
+  Outcome o = Install(host_->Address(), "QSECOFR");
   EXPECT_EQ(o.status, 0) << o.out << o.err;
   EXPECT_EQ(o.out, "done\t完了！\n");
   EXPECT_EQ(LibName(), kLibName);
@@ -68,19 +68,19 @@ TEST_F(SetupE2e, RestoresTheLibrariesAndTheClientRunsAgainstThem) {
   EXPECT_EQ(out.str().rfind("label99\tHELLO:「挨拶プログラム", 0), 0u) << out.str();
 
   // A second installation restores over the libraries and ends the same way.
-  o = Setup(host_->Address(), "QSECOFR");
+  o = Install(host_->Address(), "QSECOFR");
   EXPECT_EQ(o.status, 0) << o.out;
 }
 
 TEST_F(SetupE2e, ARefusedLogonAndAMissingHostAreToldAndLibnameIsWritten) {
-  Outcome o = Setup(host_->Address(), "WRONG");
+  Outcome o = Install(host_->Address(), "WRONG");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out.rfind("message\tＡＳ４００ライブラリー導入\tＡＳ４００にログオンできませんでした。", 0), 0u) << o.out;
   EXPECT_EQ(LibName(), kLibName);
 
   // Nobody listens on this address.
   std::filesystem::remove(host_->InstallDir() + "/LIBNAME.ini");
-  o = Setup("127.0.0.254", "QSECOFR");
+  o = Install("127.0.0.254", "QSECOFR");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out.rfind("message\tＡＳ４００ライブラリー導入\tＡＳ４００に接続できませんでした。", 0), 0u) << o.out;
   EXPECT_EQ(LibName(), kLibName);
