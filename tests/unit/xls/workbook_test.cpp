@@ -163,9 +163,11 @@ TEST(Workbook, UntouchedSheetsAreWrittenBackRecordForRecord) {
       continue;
     }
     // The INDEX points at the same records in their new places.
+    const auto file = ReadCompoundFile(after, nullptr);
+    ASSERT_TRUE(file);
+    const Bytes& stream = file->Find(u"Workbook")->data;
     for (std::size_t at = 16; at + 4 <= y.data.size(); at += 4) {
       const std::uint32_t pos = Get32(y.data.data() + at);
-      const Bytes& stream = ReadCompoundFile(after, nullptr)->Find(u"Workbook")->data;
       ASSERT_LT(pos + 2, stream.size());
       EXPECT_EQ(Get16(stream.data() + pos), rt::DBCELL);
     }
