@@ -44,13 +44,13 @@ bool IsNumber(std::string_view s, std::uint64_t& n) {
 
 }  // namespace
 
-bool ParseFault(std::string_view spec, FaultSwitch& out, std::string& err) {
-  std::string s = Upper(spec);
+bool ParseFault(std::string_view text, FaultSwitch& out, std::string& err) {
+  std::string s = Upper(text);
   out = FaultSwitch{};
   auto at = s.find('@');
   if (at != std::string::npos) {
     if (!IsNumber(std::string_view(s).substr(at + 1), out.session) || out.session == 0) {
-      err = "fault " + std::string(spec) + ": the session after @ must be a number from 1";
+      err = "fault " + std::string(text) + ": the session after @ must be a number from 1";
       return false;
     }
     s.resize(at);

@@ -33,7 +33,7 @@ struct FaultSwitch {
 };
 
 // Parses one switch (the name without regard to case); false with `err`.
-bool ParseFault(std::string_view spec, FaultSwitch& out, std::string& err);
+bool ParseFault(std::string_view text, FaultSwitch& out, std::string& err);
 // The documented names, in table order.
 std::vector<std::string> FaultNames();
 

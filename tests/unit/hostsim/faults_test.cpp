@@ -34,8 +34,8 @@ TEST(FaultSwitches, ParseNamesValuesAndSessions) {
   }
   // Every documented name parses.
   for (const auto& name : FaultNames()) {
-    std::string spec = name == "SLOWREPLY" || name == "DATARATE" ? name + "=5" : name;
-    EXPECT_TRUE(ParseFault(spec, f, err)) << spec;
+    std::string text = name == "SLOWREPLY" || name == "DATARATE" ? name + "=5" : name;
+    EXPECT_TRUE(ParseFault(text, f, err)) << text;
   }
   // A switch without @ holds in every session; one with @ only in its own.
   std::vector<FaultSwitch> all(2);
