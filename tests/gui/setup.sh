@@ -32,7 +32,16 @@ key="$(wine --version 2>/dev/null) $(cat "$HERE/setup.sh" "$HERE/settings.reg.in
 if [ ! -f "$WINEPREFIX/.kv-key" ] || [ "$(cat "$WINEPREFIX/.kv-key")" != "$key" ]; then
   echo "preparing the Wine prefix in $WINEPREFIX"
   rm -rf "$WINEPREFIX"
-  timeout 120 wineboot -i </dev/null >"$STATE/wineboot.log" 2>&1 || true
+  # A fresh machine builds its font cache on Wine's first start: give it time,
+  # and let every helper of the first start finish before the prefix is used.
+  timeout 600 wineboot -i </dev/null >"$STATE/wineboot.log" 2>&1 || true
+  timeout 300 wineserver -w || true
+  # A prefix whose start-up was cut short lacks Wine's own programs (the WinHelp
+  # viewer among them): say so here rather than in a later test.
+  if [ ! -f "$WINEPREFIX/.update-timestamp" ] || [ ! -f "$WINEPREFIX/drive_c/windows/system32/winhlp32.exe" ]; then
+    echo "the Wine prefix in $WINEPREFIX is incomplete; wineboot said:"; cat "$STATE/wineboot.log"
+    exit 1
+  fi
   # regedit reads Japanese value names only from a UTF-16 file with a BOM.
   { printf '\xff\xfe'; sed 's/$/\r/' "$HERE/settings.reg.in" | iconv -f UTF-8 -t UTF-16LE; } >"$STATE/settings.reg"
   reg="$STATE/settings.reg"
@@ -43,6 +52,11 @@ if [ ! -f "$WINEPREFIX/.kv-key" ] || [ "$(cat "$WINEPREFIX/.kv-key")" != "$key" 
   timeout 60 wineserver -w || true
   echo "$key" >"$WINEPREFIX/.kv-key"
 fi
+
+# Drive D: for the setup window's drive list. Wine reads its drives when the
+# wineserver starts, so the link is made before the warm server below.
+mkdir -p "$STATE/drive_d/apps"
+ln -sfn "$STATE/drive_d" "$WINEPREFIX/dosdevices/d:"
 
 # A warm wineserver whose helper processes do not hold the tests' output pipes.
 wineserver -k 2>/dev/null || true

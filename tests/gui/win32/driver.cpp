@@ -165,8 +165,11 @@ App::App(const std::wstring& program, const wchar_t* mainClass, const wchar_t* w
   STARTUPINFOW si{};
   si.cb = sizeof si;
   std::wstring cmd = L"\"" + program + L"\"" + (args.empty() ? L"" : L" " + args);
-  REQUIRE(CreateProcessW(program.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, workDir, &si,
-                         &pi_));
+  if (!CreateProcessW(program.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, workDir, &si,
+                      &pi_)) {
+    std::printf("cannot start %s in %s: error %lu\n", U(program).c_str(), U(workDir).c_str(), GetLastError());
+    REQUIRE(!"the program starts");
+  }
   AssignProcessToJobObject(job_, pi_.hProcess);
   ResumeThread(pi_.hThread);
   bool up = WaitFor(
