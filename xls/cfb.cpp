@@ -182,6 +182,7 @@ std::optional<CfbEntry> ReadCompoundFile(std::span<const std::uint8_t> file, std
 
   // The tree of each storage's children; every entry is visited at most once.
   std::vector<bool> visited(entries.size(), false);
+  std::uint64_t streamBytes = 0;
   std::function<bool(std::uint32_t, CfbEntry&, int)> addSiblings = [&](std::uint32_t id, CfbEntry& parent, int depth) {
     if (id == kNoStream) return true;
     if (id >= entries.size() || visited[id] || depth > 64) return r.Fail("compound file: damaged directory tree");
@@ -195,7 +196,11 @@ std::optional<CfbEntry> ReadCompoundFile(std::span<const std::uint8_t> file, std
       e.clsid = d.clsid;
       e.stateBits = d.stateBits;
       if (d.type == CfbEntry::Stream) {
-        if (d.size > file.size()) return r.Fail("compound file: stream larger than the file");
+        // Streams never share sectors, so together they fit in the file; entries
+        // that name the same sectors again must not multiply what is read.
+        streamBytes += d.size;
+        if (d.size > file.size() || streamBytes > file.size())
+          return r.Fail("compound file: streams larger than the file");
         const bool ok = d.size == 0 || (d.size < kMiniCutoff ? r.ReadMiniChain(d.start, d.size, e.data, "stream")
                                              : r.ReadFatChain(d.start, d.size, e.data, "stream"));
         if (!ok) return false;
