@@ -2,7 +2,9 @@
 # Runs every fuzz target for a while, one after the other, at the lowest CPU
 # priority: new inputs go to a work folder (add the interesting ones to
 # fuzz/corpus/<target>/ by hand), faults to fuzz-<target>-crash-* files there.
-# Prints the executions and the speed of each target.
+# Prints the executions and the speed of each target, and the machine's load
+# average (1, 5, 15 minutes) when it ended: the speed is only comparable at a
+# similar load.
 # usage: bench/fuzz/run.sh BUILD_DIR [SECONDS_PER_TARGET] [TARGET...]
 #   BUILD_DIR: a clang build configured with -DKV_SANITIZE=ON
 set -euo pipefail
@@ -16,7 +18,7 @@ targets=("$@")
 if ((${#targets[@]} == 0)); then
   for t in "$build"/fuzz/fuzz_*; do targets+=("$(basename "$t" | sed 's/^fuzz_//')"); done
 fi
-printf '%-20s %12s %10s %s\n' target executions exec/s result
+printf '%-20s %12s %10s %-16s %s\n' target executions exec/s load result
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t"
   dict=()
@@ -28,5 +30,6 @@ for t in "${targets[@]}"; do
     "$work/$t" "$src/fuzz/corpus/$t" >"$log" 2>&1 || result="FAULT (see $log)"
   runs=$(awk '/stat::number_of_executed_units/{print $2}' "$log" | tail -1)
   rate=$(awk '/stat::average_exec_per_sec/{print $2}' "$log" | tail -1)
-  printf '%-20s %12s %10s %s\n' "$t" "${runs:-?}" "${rate:-?}" "$result"
+  load=$(cut -d' ' -f1-3 /proc/loadavg | tr ' ' /)
+  printf '%-20s %12s %10s %-16s %s\n' "$t" "${runs:-?}" "${rate:-?}" "$load" "$result"
 done
