@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "client/engine/pipeline.h"
-#include "client/engine/reply.h"
 #include "client/engine/savefile_family.h"
 #include "client/panel/memory_panel.h"
 #include "client/window/main_panel.h"
@@ -222,7 +221,7 @@ TEST(SaveFileDownloadReply, EveryWord) {
   const std::vector<Row> rows = {
       {16, std::nullopt, {Box(logon, "オブジェクト・ダウンロード", MsgIcon::None)}, false},
       {15, "", {Box(logon, "ライブラリー・ダウンロード", MsgIcon::None)}, false},
-      {15, kTen, {Box(std::string(kv::kCutShortDownloadText), "ライブラリー・ダウンロード")}, false},  // cut before the status
+      {15, kTen, {Box(logon, "ライブラリー・ダウンロード", MsgIcon::None)}, false},
       {15, kTen + "OK", {}, true},
       {16, kTen + "OK" + std::string(30, 'x'), {}, false},  // "OKxxxx" is no word
       {16, kTen + "OK    ", {}, false},
@@ -362,7 +361,7 @@ TEST(SaveFileUploadReply, EveryWordAndDft2Always) {
       {25, kThirty + "OK    ", {}, ""},  // only exactly "OK" counts here
       {24, kThirty + "OK" + std::string(20, ' '), {}, ""},
       {24, std::nullopt, {Box(logon, "ライブラリー・アップロード", MsgIcon::None)}, ""},
-      {25, kThirty, {Box(std::string(kv::kCutShortUploadText), "オブジェクト・アップロード")}, ""},  // cut before the status
+      {25, kThirty, {Box(logon, "オブジェクト・アップロード", MsgIcon::None)}, ""},
       {25, kThirty + "TIMOVR", {Box("通信不能です。", "オブジェクト・アップロード")}, ""},
       {24, kThirty + "RSTERR", {Box("リストアー失敗しました。ライブラリー名が不正かも？", "ライブラリー・アップロード")}, ""},
       {24, kThirty + "NOTLIB", {Box("リストアー失敗しました。指定ライブラリーが存在しません", "ライブラリー・アップロード")}, ""},
