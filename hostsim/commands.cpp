@@ -45,11 +45,11 @@ void SpoilReply(Job& job, const std::optional<Object>& before) {
   if (!job.faults->On(Fault::kToolShortReply)) return;
   Object* o = job.qtemp.FindFile("FTPTEXT");
   PhysicalFile* f = o ? o->file() : nullptr;
-  if (!f || f->members.empty() || !f->members[0].data) return;
+  if (!f || f->members.empty()) return;
   auto keep = static_cast<std::size_t>(job.faults->Number(Fault::kToolShortReply, 8));
-  std::string rec = f->members[0].data->substr(0, std::min<std::size_t>(keep, static_cast<std::size_t>(f->rcdlen)));
+  std::string rec = f->members[0].data.Bytes().substr(0, std::min<std::size_t>(keep, static_cast<std::size_t>(f->rcdlen)));
   if (!rec.empty()) f->rcdlen = static_cast<int>(rec.size());
-  f->members[0].data = std::make_shared<const std::string>(std::move(rec));
+  f->members[0].data = Records::FromBytes(std::move(rec));
 }
 
 CmdResult CrtSavf(Host& host, Job& job, const ClArgs& a) {
@@ -425,7 +425,7 @@ CmdResult RestoreFrom(Host& host, Job& job, const std::string& savlib, Object& s
   if (opt.wholeLibrary && img.kind != "LIB") return Fail("CPF3780", "Specified file for library " + savlib + " not found.");
   SeedData data;
   // Save files inside the image become blobs of their own.
-  if (!ParseSeed(img.payload, data, why, &host.blobs) || data.libraries.size() != 1)
+  if (!ParseSeed(img.payload, data, why, SeedStorage{&host.blobs, host.db, false}) || data.libraries.size() != 1)
     return Fail("CPF3743", "File cannot be restored, displayed, or listed: " + why + ".");
   Library* target = ResolveLibrary(host, job, rstlib);
   if (!target) {
@@ -543,7 +543,7 @@ void WriteReply(Job& job, const std::string& program, int statusPos, const std::
   std::string rec = FromUtf8(utf8, f->ccsid);
   auto fit = FitRecord(rec, 256);
   rec = fit ? *fit : rec.substr(0, 256);
-  f->members.push_back({"FTPTEXT", "", "", std::make_shared<const std::string>(rec), Now()});
+  f->members.push_back({"FTPTEXT", "", "", Records::FromBytes(rec), Now()});
   job.qtemp.Put(std::move(o));
 }
 

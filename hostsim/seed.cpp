@@ -116,6 +116,8 @@ struct Ctx {
   std::string savfBytes;     // inline bytes of the save file being read
   Object* savfObj = nullptr;
   BlobStore* blobs = nullptr;
+  std::shared_ptr<Database> db;
+  bool references = false;
   int line = 0;
   std::string err;
 
@@ -139,6 +141,7 @@ bool FlushSavf(Ctx& c) {
 bool AddRecord(Ctx& c, const std::string& rec) {
   PhysicalFile* f = c.obj ? c.obj->file() : nullptr;
   if (!f || !c.mbr) return c.Fail("record outside a member");
+  if (c.mbr->data.size()) return c.Fail("records after PIECES");
   if (static_cast<int>(rec.size()) != f->rcdlen) return c.Fail("record length " + std::to_string(rec.size()) +
                                                                   " differs from the file's " + std::to_string(f->rcdlen));
   c.pending.append(rec);
@@ -146,7 +149,15 @@ bool AddRecord(Ctx& c, const std::string& rec) {
 }
 
 void FlushMember(Ctx& c) {
-  if (c.mbr && !c.pending.empty()) c.mbr->data = std::make_shared<const std::string>(std::move(c.pending));
+  if (c.mbr && !c.pending.empty()) {
+    if (c.mbr->data.size()) {
+      c.pending.clear();
+      return;   // records after PIECES: refused in AddRecord already
+    }
+    RecordsWriter w(c.db, static_cast<std::size_t>(c.obj->file()->rcdlen));
+    w.Append(c.pending);
+    c.mbr->data = w.Finish(kEbcdicBlank);
+  }
   c.pending.clear();
 }
 
@@ -271,7 +282,7 @@ bool Statement(Ctx& c, const std::string& line) {
       c.savfObj = c.obj;
       std::string blob = a->Text("BLOB");
       if (!blob.empty()) {
-        if (!c.blobs || blob.find('/') != std::string::npos) return c.Fail("BLOB not allowed here");
+        if (!c.blobs || !c.references || blob.find('/') != std::string::npos) return c.Fail("BLOB not allowed here");
         c.obj->savf()->blob = c.blobs->Adopt(c.blobs->dir() + "/" + blob);
         if (!c.obj->savf()->blob) return c.Fail("blob " + blob + " missing");
       }
@@ -306,11 +317,17 @@ bool Statement(Ctx& c, const std::string& line) {
     PhysicalFile* f = c.obj ? c.obj->file() : nullptr;
     if (!f) return c.Fail("MBR outside a physical file");
     if (f->rcdlen <= 0) return c.Fail("file has neither RCDLEN nor FIELD statements");
-    auto a = bind({"NAME", "TYPE", "TEXT", "CHANGED"});
+    auto a = bind({"NAME", "TYPE", "TEXT", "CHANGED", "PIECES", "SIZE"});
     if (!a || !nameOk(a->Text("NAME"))) return false;
     if (f->FindMember(a->Text("NAME"))) return c.Fail("member defined twice");
-    f->members.push_back({a->Text("NAME"), a->Text("TEXT"), a->Text("TYPE"), std::make_shared<const std::string>(),
-                          ToTime(a->Text("CHANGED"), 0)});
+    Records data;
+    if (!a->Text("PIECES").empty()) {
+      if (!c.references || !c.db) return c.Fail("PIECES not allowed here");
+      long long id = ToTime(a->Text("PIECES"), 0), size = ToTime(a->Text("SIZE"), -1);
+      if (id <= 0 || size <= 0 || size % f->rcdlen != 0) return c.Fail("PIECES needs a content and a SIZE of whole records");
+      data = Records::Stored(c.db, id, static_cast<std::uint64_t>(size));
+    }
+    f->members.push_back({a->Text("NAME"), a->Text("TEXT"), a->Text("TYPE"), std::move(data), ToTime(a->Text("CHANGED"), 0)});
     c.mbr = &f->members.back();
     return true;
   }
@@ -340,10 +357,12 @@ bool Statement(Ctx& c, const std::string& line) {
 
 }  // namespace
 
-bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobStore* blobs) {
+bool ParseSeed(const std::string& text, SeedData& out, std::string& err, const SeedStorage& storage) {
   Ctx c;
   c.out = &out;
-  c.blobs = blobs;
+  c.blobs = storage.blobs;
+  c.db = storage.db;
+  c.references = storage.references;
   std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
@@ -400,10 +419,16 @@ std::string DumpObject(const Object& o, bool blobRefs) {
           << (fd.ccsid ? " CCSID(" + std::to_string(fd.ccsid) + ")" : "") << "\n";
     for (const auto& m : f->members) {
       s << "MBR " << m.name << " TYPE(" << Quote(m.srcType) << ") TEXT(" << Quote(m.text) << ") CHANGED(" << m.changed
-        << ")\n";
-      const std::string& d = *m.data;
-      for (std::size_t off = 0; off + static_cast<std::size_t>(f->rcdlen) <= d.size(); off += static_cast<std::size_t>(f->rcdlen))
-        s << "HEX " << ToHex(std::string_view(d).substr(off, static_cast<std::size_t>(f->rcdlen))) << "\n";
+        << ")";
+      if (blobRefs && m.data.content()) {
+        s << " PIECES(" << m.data.content() << ") SIZE(" << m.data.size() << ")\n";
+        continue;
+      }
+      s << "\n";
+      m.data.ForEachRecord(static_cast<std::size_t>(f->rcdlen), [&](std::string_view rec) {
+        s << "HEX " << ToHex(rec) << "\n";
+        return true;
+      });
     }
   } else if (const auto* p = std::get_if<Program>(&o.body)) {
     s << "PGM " << o.name << " ROUTINE(" << (p->routine.empty() ? "*NONE" : p->routine) << ") ATTR(" << o.attribute << ")";

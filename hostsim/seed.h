@@ -18,12 +18,26 @@ struct SeedData {
   std::vector<FaultSwitch> faults;
 };
 
-// Parses seed text. `blobs` resolves BLOB('name') references of save files (may be
-// null when they are not allowed). Returns false with "line N: why" in `err`.
-bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobStore* blobs);
+// Where the contents of a seed go. `blobs` takes the bytes of save files (null:
+// a save file with bytes is refused); `db` the records of large members (null:
+// they stay in memory). With `references`, BLOB('name') and PIECES(n) SIZE(n)
+// name contents already stored: only the state this host wrote may do that, so
+// a save file restored from a PC can never point at another object's bytes.
+struct SeedStorage {
+  BlobStore* blobs = nullptr;
+  std::shared_ptr<Database> db;
+  bool references = false;
+};
+
+// Parses seed text. Returns false with "line N: why" in `err`.
+bool ParseSeed(const std::string& text, SeedData& out, std::string& err, const SeedStorage& storage);
+inline bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobStore* blobs) {
+  return ParseSeed(text, out, err, SeedStorage{blobs, nullptr, false});
+}
 
 // Writes a library in the exact form (records as HEX lines). Save files are
-// written with their bytes inline, or as BLOB references when `blobRefs` is set.
+// written with their bytes inline, or as BLOB references when `blobRefs` is set
+// (the state), which also writes members held in the database as PIECES.
 std::string DumpLibrary(const Library& lib, bool blobRefs);
 // One object of a library (used by SAVOBJ).
 std::string DumpObject(const Object& obj, bool blobRefs);

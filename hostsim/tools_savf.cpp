@@ -31,8 +31,8 @@ void AddListing(std::vector<std::string>& out, const std::string& lib, const Obj
   if (const auto* f = std::get_if<PhysicalFile>(&o.body)) {
     members = f->members.size();
     for (const auto& m : f->members) {
-      size += m.data->size();
-      records += m.data->size() / static_cast<std::size_t>(f->rcdlen ? f->rcdlen : 1);
+      size += m.data.size();
+      records += m.data.size() / static_cast<std::size_t>(f->rcdlen ? f->rcdlen : 1);
     }
   } else if (const auto* s = std::get_if<SaveFile>(&o.body)) {
     if (s->blob) size += s->blob->size;
