@@ -33,7 +33,9 @@ bool Database::Open(const std::string& path, bool kept, std::string& err) {
   sqlite3_busy_timeout(db_, 10000);
   // WAL with NORMAL sync: a commit is on disk once the process has written it,
   // so a killed process loses nothing committed and never half a transaction.
-  const char* setup = kept ? "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;" : "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;";
+  // The log is cut back after each checkpoint, so that a large upload does not
+  // leave it large.
+  const char* setup = kept ? "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA journal_size_limit=16777216;" : "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;";
   if (!Exec(setup, err) ||
       !Exec("CREATE TABLE IF NOT EXISTS catalog(part TEXT PRIMARY KEY, text TEXT NOT NULL);"
             "CREATE TABLE IF NOT EXISTS piece(content INTEGER NOT NULL, seq INTEGER NOT NULL, bytes BLOB NOT NULL,"

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 
 #include "hostsim/ccsid.h"
@@ -112,7 +113,8 @@ struct Ctx {
   Object* obj = nullptr;
   Member* mbr = nullptr;
   SpooledFile* splf = nullptr;
-  std::string pending;       // records of the member being read
+  std::unique_ptr<RecordsWriter> pending;   // records of the member being read
+  std::size_t records = 0;                  // how many so far
   std::string savfBytes;     // inline bytes of the save file being read
   Object* savfObj = nullptr;
   BlobStore* blobs = nullptr;
@@ -144,21 +146,20 @@ bool AddRecord(Ctx& c, const std::string& rec) {
   if (c.mbr->data.size()) return c.Fail("records after PIECES");
   if (static_cast<int>(rec.size()) != f->rcdlen) return c.Fail("record length " + std::to_string(rec.size()) +
                                                                   " differs from the file's " + std::to_string(f->rcdlen));
-  c.pending.append(rec);
-  return true;
+  if (!c.pending) c.pending = std::make_unique<RecordsWriter>(c.db, static_cast<std::size_t>(f->rcdlen));
+  ++c.records;
+  return c.pending->Append(rec) || c.Fail("cannot store the records");
 }
 
-void FlushMember(Ctx& c) {
-  if (c.mbr && !c.pending.empty()) {
-    if (c.mbr->data.size()) {
-      c.pending.clear();
-      return;   // records after PIECES: refused in AddRecord already
-    }
-    RecordsWriter w(c.db, static_cast<std::size_t>(c.obj->file()->rcdlen));
-    w.Append(c.pending);
-    c.mbr->data = w.Finish(kEbcdicBlank);
+bool FlushMember(Ctx& c) {
+  bool ok = true;
+  if (c.mbr && c.pending) {
+    c.mbr->data = c.pending->Finish(kEbcdicBlank);
+    ok = c.pending->ok() || c.Fail("cannot store the records");
   }
-  c.pending.clear();
+  c.pending.reset();
+  c.records = 0;
+  return ok;
 }
 
 bool TextLine(Ctx& c, const std::string& text) {
@@ -172,7 +173,7 @@ bool TextLine(Ctx& c, const std::string& text) {
   if (f->source) {
     auto fit = FitRecord(e, static_cast<std::size_t>(f->rcdlen - 12));
     if (!fit) return c.Fail("source line longer than the record");
-    int seq = static_cast<int>(c.pending.size() / static_cast<std::size_t>(f->rcdlen)) + 1;
+    int seq = static_cast<int>(c.records) + 1;
     return AddRecord(c, MakeSourceRecord(seq * 100, "000000", *fit, f->rcdlen));
   }
   auto fit = FitRecord(e, static_cast<std::size_t>(f->rcdlen));
@@ -222,7 +223,7 @@ bool Statement(Ctx& c, const std::string& line) {
     }
     return true;
   };
-  if (v != "ROW") FlushMember(c);
+  if (v != "ROW" && !FlushMember(c)) return false;
   if (!FlushSavf(c)) return false;
   if (v == "USER") {
     auto a = bind({"NAME", "PASSWORD", "TEXT", "STATUS"});
@@ -357,15 +358,15 @@ bool Statement(Ctx& c, const std::string& line) {
 
 }  // namespace
 
-bool ParseSeed(const std::string& text, SeedData& out, std::string& err, const SeedStorage& storage) {
+bool ParseSeedLines(const std::function<bool(std::string&)>& next, SeedData& out, std::string& err,
+                    const SeedStorage& storage) {
   Ctx c;
   c.out = &out;
   c.blobs = storage.blobs;
   c.db = storage.db;
   c.references = storage.references;
-  std::istringstream in(text);
   std::string line;
-  while (std::getline(in, line)) {
+  while (next(line)) {
     ++c.line;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::size_t b = line.find_first_not_of(" \t");
@@ -388,12 +389,16 @@ bool ParseSeed(const std::string& text, SeedData& out, std::string& err, const S
       return false;
     }
   }
-  FlushMember(c);
-  if (!FlushSavf(c)) {
+  if (!FlushMember(c) || !FlushSavf(c)) {
     err = c.err;
     return false;
   }
   return true;
+}
+
+bool ParseSeed(const std::string& text, SeedData& out, std::string& err, const SeedStorage& storage) {
+  std::istringstream in(text);
+  return ParseSeedLines([&](std::string& line) { return static_cast<bool>(std::getline(in, line)); }, out, err, storage);
 }
 
 std::string Quote(const std::string& s) {
@@ -406,8 +411,15 @@ std::string Quote(const std::string& s) {
   return r + "'";
 }
 
-std::string DumpObject(const Object& o, bool blobRefs) {
+void DumpObjectTo(const Object& o, bool blobRefs, const std::function<void(std::string_view)>& sink) {
+  // Written out whenever it grows past a few pages, so that a large member or
+  // save file is never held as text.
   std::ostringstream s;
+  auto drain = [&](bool always) {
+    if (!always && s.tellp() < 256 * 1024) return;
+    sink(s.str());
+    s.str("");
+  };
   auto common = [&]() { s << " TEXT(" << Quote(o.text) << ") OWNER(" << o.owner << ") CREATED(" << o.created << ")"; };
   if (const auto* f = std::get_if<PhysicalFile>(&o.body)) {
     s << (f->source ? "SRCPF " : "PF ") << o.name << " RCDLEN(" << f->rcdlen << ") CCSID(" << f->ccsid << ")";
@@ -427,6 +439,7 @@ std::string DumpObject(const Object& o, bool blobRefs) {
       s << "\n";
       m.data.ForEachRecord(static_cast<std::size_t>(f->rcdlen), [&](std::string_view rec) {
         s << "HEX " << ToHex(rec) << "\n";
+        drain(false);
         return true;
       });
     }
@@ -447,7 +460,10 @@ std::string DumpObject(const Object& o, bool blobRefs) {
         if (fp) {
           char buf[64];
           std::size_t n;
-          while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) s << "HEX " << ToHex(std::string_view(buf, n)) << "\n";
+          while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) {
+            s << "HEX " << ToHex(std::string_view(buf, n)) << "\n";
+            drain(false);
+          }
           std::fclose(fp);
         }
       }
@@ -462,7 +478,13 @@ std::string DumpObject(const Object& o, bool blobRefs) {
       for (const auto& l : sp.lines) s << "| " << l << "\n";
     }
   }
-  return s.str();
+  drain(true);
+}
+
+std::string DumpObject(const Object& o, bool blobRefs) {
+  std::string out;
+  DumpObjectTo(o, blobRefs, [&](std::string_view p) { out.append(p); });
+  return out;
 }
 
 std::string DumpLibrary(const Library& lib, bool blobRefs) {

@@ -4,6 +4,8 @@
 // state kept between starts and the contents of save files.
 #pragma once
 #include <deque>
+#include <functional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,9 @@ struct SeedStorage {
 
 // Parses seed text. Returns false with "line N: why" in `err`.
 bool ParseSeed(const std::string& text, SeedData& out, std::string& err, const SeedStorage& storage);
+// The same, reading the text a line at a time from `next` (false at the end).
+bool ParseSeedLines(const std::function<bool(std::string&)>& next, SeedData& out, std::string& err,
+                    const SeedStorage& storage);
 inline bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobStore* blobs) {
   return ParseSeed(text, out, err, SeedStorage{blobs, nullptr, false});
 }
@@ -41,6 +46,8 @@ inline bool ParseSeed(const std::string& text, SeedData& out, std::string& err, 
 std::string DumpLibrary(const Library& lib, bool blobRefs);
 // One object of a library (used by SAVOBJ).
 std::string DumpObject(const Object& obj, bool blobRefs);
+// The same handed to `sink` in parts, so that a large object is never whole in memory.
+void DumpObjectTo(const Object& obj, bool blobRefs, const std::function<void(std::string_view)>& sink);
 std::string DumpUsers(const std::vector<UserProfile>& users);
 std::string DumpMessages(const std::vector<Message>& msgs);
 

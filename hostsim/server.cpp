@@ -1174,7 +1174,7 @@ void Session::StoreMember(const Target& t, const std::string& path) {
     if (!w.ok()) return Reply(451, "Member " + t.mbr + " could not be written; member not changed.");
   } else {
     RecordsWriter w(host_.db, static_cast<std::size_t>(rcdlen));
-    bool read = ForEachLineBlock(path, 0, [&](std::string_view block) { return w.Append(block); });
+    bool read = ForEachBlock(path, 0, [&](std::string_view block) { return w.Append(block); });
     records = w.Finish(kEbcdicBlank);
     if (!read || !w.ok()) return Reply(451, "Member " + t.mbr + " could not be written; member not changed.");
   }

@@ -126,7 +126,7 @@ CmdResult Restore(CallContext& c, const std::string& lib, const std::string& obj
   SaveImage img;
   std::string why;
   auto blob = savf && savf->savf() ? savf->savf()->blob : nullptr;
-  if (!blob || !ReadImage(blob->path, blob->size, true, img, why)) {
+  if (!blob || !ReadImage(blob->path, blob->size, false, img, why)) {
     c.job.log.push_back("CPF3782 Save file FTPSAVF in QTEMP holds no save data.");
     return reply("RSTOBJ");
   }
@@ -142,7 +142,8 @@ CmdResult Restore(CallContext& c, const std::string& lib, const std::string& obj
   }
   if (!wholeLibrary) {
     SeedData data;
-    if (!ParseSeed(img.payload, data, why, nullptr)) {
+    PayloadLines lines(blob->path, img.payloadSize);
+    if (!ParseSeedLines([&](std::string& line) { return lines.Next(line); }, data, why, SeedStorage{nullptr, c.host.db, false})) {
       c.job.log.push_back("CPF3743 " + why);
       return reply("RSTOBJ");
     }

@@ -11,25 +11,32 @@ namespace {
 constexpr std::size_t kBlock = 1 << 20;
 }
 
-bool ForEachLineBlock(const std::string& path, std::size_t skip, const std::function<bool(std::string_view)>& fn) {
+bool ForEachBlock(const std::string& path, std::size_t skip, const std::function<bool(std::string_view)>& fn) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  std::string buf;
   std::vector<char> chunk(kBlock);
   bool ok = ::lseek(fd, static_cast<off_t>(skip), SEEK_SET) >= 0;
-  for (;;) {
-    if (!ok) break;
+  while (ok) {
     ssize_t n = ::read(fd, chunk.data(), chunk.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ok = false;
     if (n <= 0) break;
-    buf.append(chunk.data(), static_cast<std::size_t>(n));
-    std::size_t nl = buf.rfind('\n');
-    if (nl == std::string::npos) continue;   // a line longer than a block: read on
-    ok = fn(std::string_view(buf).substr(0, nl + 1));
-    buf.erase(0, nl + 1);
+    ok = fn(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
   }
   ::close(fd);
+  return ok;
+}
+
+bool ForEachLineBlock(const std::string& path, std::size_t skip, const std::function<bool(std::string_view)>& fn) {
+  std::string buf;
+  bool ok = ForEachBlock(path, skip, [&](std::string_view chunk) {
+    buf.append(chunk);
+    std::size_t nl = buf.rfind('\n');
+    if (nl == std::string::npos) return true;   // a line longer than a block: read on
+    bool more = fn(std::string_view(buf).substr(0, nl + 1));
+    buf.erase(0, nl + 1);
+    return more;
+  });
   if (ok && !buf.empty()) ok = fn(buf);
   return ok;
 }

@@ -95,7 +95,7 @@ for k in "${cases[@]}"; do
     c -Q "RCMD CRTSAVF QTEMP/FTPSAVF" -Q "-RCMD CALL PGM(TRIAL_KVU/#FTPLIB3) PARM('BIGL' 'BIGR')" \
       -T lib.savf "ftp://$addr/QTEMP/FTPSAVF"
     report savf "sent back and restored"
-    cmp <(c -B "ftp://$addr/BIGR/BIG.BIG") big.bin && echo "savf     restored member matches"
+    c "ftp://$addr/BIGR/BIG.BIG" -o back.bin; cmp back.bin big.bin && echo "savf     restored member matches"
     stop ;;
   esac
 done

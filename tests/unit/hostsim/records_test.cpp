@@ -8,9 +8,11 @@
 #include <string>
 
 #include "hostsim/ccsid.h"
+#include "hostsim/commands.h"
 #include "hostsim/database.h"
 #include "hostsim/records.h"
 #include "hostsim/seed.h"
+#include "hostsim/state.h"
 #include "hostsim/upload_lines.h"
 
 using namespace hostsim;
@@ -191,4 +193,28 @@ TEST_F(RecordsTest, UploadReadInBlocksDecidesAsAWhole) {
   });
   EXPECT_TRUE(ordered);
   EXPECT_EQ(count, 200001u);
+}
+
+TEST_F(RecordsTest, LargeMembersSaveAndRestoreThroughTheirPieces) {
+  Host host;
+  ASSERT_TRUE(host.blobs.Open(dir_ + "/blobs"));
+  host.db = db_;
+  host.MakeMinimal();
+  std::string err;
+  ASSERT_TRUE(LoadSeedText(host, "LIB BIG\nPF DATA RCDLEN(64) CCSID(37)\nMBR DATA\nMBR EMPTY\n", err)) << err;
+  const std::string bytes = Pattern(64 * 40000);
+  RecordsWriter w(db_, 64);
+  w.Append(bytes);
+  host.FindLibrary("BIG")->FindFile("DATA")->file()->members[0].data = w.Finish('\x40');
+  Job job;
+  ASSERT_TRUE(RunCommand(host, job, "CRTSAVF QGPL/S").ok);
+  ASSERT_TRUE(RunCommand(host, job, "SAVLIB LIB(BIG) DEV(*SAVF) SAVF(QGPL/S)").ok);
+  CmdResult r = RunCommand(host, job, "RSTLIB SAVLIB(BIG) DEV(*SAVF) SAVF(QGPL/S) RSTLIB(BIG2)");
+  ASSERT_TRUE(r.ok) << r.messages.back().text;
+  PhysicalFile* f = host.FindLibrary("BIG2")->FindFile("DATA")->file();
+  EXPECT_NE(f->members[0].data.content(), 0);   // read into pieces, not into memory
+  EXPECT_EQ(f->members[0].data.Bytes(), bytes);
+  EXPECT_EQ(f->members[1].name, "EMPTY");
+  EXPECT_EQ(f->members[1].data.size(), 0u);
+  host.libraries.clear();
 }
