@@ -4,24 +4,26 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 
 namespace hostsim {
 
 namespace {
-constexpr std::size_t kBlock = 1 << 20;
+constexpr std::size_t kBlock = 256 * 1024;
 }
 
 bool ForEachBlock(const std::string& path, std::size_t skip, const std::function<bool(std::string_view)>& fn) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  std::vector<char> chunk(kBlock);
+  // Not cleared first: a small upload touches only the pages it fills.
+  std::unique_ptr<char[]> chunk(new char[kBlock]);
   bool ok = ::lseek(fd, static_cast<off_t>(skip), SEEK_SET) >= 0;
   while (ok) {
-    ssize_t n = ::read(fd, chunk.data(), chunk.size());
+    ssize_t n = ::read(fd, chunk.get(), kBlock);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ok = false;
     if (n <= 0) break;
-    ok = fn(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+    ok = fn(std::string_view(chunk.get(), static_cast<std::size_t>(n)));
   }
   ::close(fd);
   return ok;

@@ -12,7 +12,7 @@
 namespace hostsim {
 
 // Hands the bytes of `path` after the first `skip` to `fn` in blocks of a
-// megabyte or less. False when the file cannot be read or `fn` returned false.
+// quarter megabyte or less. False when the file cannot be read or `fn` returned false.
 bool ForEachBlock(const std::string& path, std::size_t skip, const std::function<bool(std::string_view)>& fn);
 // The same in blocks that end
 // at a line feed (the last one at the end of the file). False when the file
