@@ -115,7 +115,10 @@ struct Ctx {
   SpooledFile* splf = nullptr;
   std::unique_ptr<RecordsWriter> pending;   // records of the member being read
   std::size_t records = 0;                  // how many so far
-  std::string savfBytes;     // inline bytes of the save file being read
+  // Inline bytes of the save file being read go straight to a blob file.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> savfOut{nullptr, std::fclose};
+  std::string savfPath;
+  bool savfOk = true;
   Object* savfObj = nullptr;
   BlobStore* blobs = nullptr;
   std::shared_ptr<Database> db;
@@ -127,17 +130,39 @@ struct Ctx {
     err = "line " + std::to_string(line) + ": " + why;
     return false;
   }
+  ~Ctx() {
+    // A seed that failed part-way through a save file leaves no blob behind.
+    if (savfOut) {
+      savfOut.reset();
+      std::remove(savfPath.c_str());
+    }
+  }
 };
 
-bool FlushSavf(Ctx& c) {
-  if (c.savfObj && !c.savfBytes.empty()) {
-    if (!c.blobs) return c.Fail("save file data cannot be stored");
-    c.savfObj->savf()->blob = c.blobs->FromBytes(c.savfBytes);
-    if (!c.savfObj->savf()->blob) return c.Fail("cannot write save file data");
+bool SavfBytes(Ctx& c, const std::string& bytes) {
+  if (!c.blobs) return c.Fail("save file data cannot be stored");
+  if (!c.savfOut) {
+    c.savfPath = c.blobs->NewPath();
+    c.savfOut.reset(std::fopen(c.savfPath.c_str(), "wbx"));
+    if (!c.savfOut) return c.Fail("cannot write save file data");
   }
-  c.savfBytes.clear();
-  c.savfObj = nullptr;
+  c.savfOk = c.savfOk && std::fwrite(bytes.data(), 1, bytes.size(), c.savfOut.get()) == bytes.size();
   return true;
+}
+
+bool FlushSavf(Ctx& c) {
+  bool ok = true;
+  if (c.savfOut) {
+    ok = std::fclose(c.savfOut.release()) == 0 && c.savfOk;
+    if (ok) c.savfObj->savf()->blob = c.blobs->Adopt(c.savfPath);
+    if (!ok || !c.savfObj->savf()->blob) {
+      std::remove(c.savfPath.c_str());
+      ok = c.Fail("cannot write save file data");
+    }
+  }
+  c.savfOk = true;
+  c.savfObj = nullptr;
+  return ok;
 }
 
 bool AddRecord(Ctx& c, const std::string& rec) {
@@ -379,7 +404,7 @@ bool ParseSeedLines(const std::function<bool(std::string&)>& next, SeedData& out
     } else if (line.compare(b, 4, "HEX ") == 0 || line.compare(b, 4, "hex ") == 0) {
       std::string bytes;
       if (!FromHex(std::string_view(line).substr(b + 4), bytes)) ok = c.Fail("bad hex");
-      else if (c.savfObj) { c.savfBytes += bytes; ok = true; }
+      else if (c.savfObj) ok = SavfBytes(c, bytes);
       else ok = AddRecord(c, bytes);
     } else {
       ok = Statement(c, line.substr(b));

@@ -207,6 +207,9 @@ TEST_F(RecordsTest, LargeMembersSaveAndRestoreThroughTheirPieces) {
   w.Append(bytes);
   host.FindLibrary("BIG")->FindFile("DATA")->file()->members[0].data = w.Finish('\x40');
   Job job;
+  // A save file inside the library travels as bytes of the image and comes back as a blob file.
+  ASSERT_TRUE(RunCommand(host, job, "CRTSAVF BIG/INNER").ok);
+  ASSERT_TRUE(RunCommand(host, job, "SAVLIB LIB(QGPL) DEV(*SAVF) SAVF(BIG/INNER)").ok);
   ASSERT_TRUE(RunCommand(host, job, "CRTSAVF QGPL/S").ok);
   ASSERT_TRUE(RunCommand(host, job, "SAVLIB LIB(BIG) DEV(*SAVF) SAVF(QGPL/S)").ok);
   CmdResult r = RunCommand(host, job, "RSTLIB SAVLIB(BIG) DEV(*SAVF) SAVF(QGPL/S) RSTLIB(BIG2)");
@@ -216,5 +219,14 @@ TEST_F(RecordsTest, LargeMembersSaveAndRestoreThroughTheirPieces) {
   EXPECT_EQ(f->members[0].data.Bytes(), bytes);
   EXPECT_EQ(f->members[1].name, "EMPTY");
   EXPECT_EQ(f->members[1].data.size(), 0u);
+  auto bytesOf = [](const Blob& b) {
+    std::ifstream in(b.path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const Blob* inner = host.FindLibrary("BIG")->FindFile("INNER")->savf()->blob.get();
+  const Blob* back = host.FindLibrary("BIG2")->FindFile("INNER")->savf()->blob.get();
+  ASSERT_TRUE(inner && back);
+  EXPECT_NE(inner->path, back->path);
+  EXPECT_EQ(bytesOf(*back), bytesOf(*inner));
   host.libraries.clear();
 }
