@@ -1,5 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
+#include <iconv.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,7 +15,12 @@ void Fail(const char* what) {
 
 const std::string& PrivateInstallDir() {
   static const std::string dir = [] {
-    auto root = std::filesystem::temp_directory_path() / ("kv-fuzz-" + std::to_string(::getpid()));
+    std::error_code probe;
+    const std::filesystem::path shm = "/dev/shm";
+    const auto base = std::filesystem::is_directory(shm, probe) && ::access(shm.c_str(), W_OK) == 0
+                          ? shm
+                          : std::filesystem::temp_directory_path();
+    auto root = base / ("kv-fuzz-" + std::to_string(::getpid()));
     std::filesystem::create_directories(root / "KV-TRANSIT");
     ::setenv("KV_DRIVE_C", root.c_str(), 1);
     static const std::filesystem::path kept = root;
@@ -25,6 +31,18 @@ const std::string& PrivateInstallDir() {
     return (root / "KV-TRANSIT").string();
   }();
   return dir;
+}
+
+void KeepConvertersLoaded(std::initializer_list<const char*> codeSets) {
+  // Never closed: an open descriptor is what keeps its converter loaded.
+  static auto* open = new std::vector<iconv_t>;
+  if (!open->empty()) return;  // once per process
+  for (const char* set : codeSets) {
+    for (iconv_t cd : {::iconv_open("UTF-8", set), ::iconv_open(set, "UTF-8")}) {
+      if (cd == reinterpret_cast<iconv_t>(-1)) Fail("iconv does not know a code set");
+      open->push_back(cd);
+    }
+  }
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,16 @@ inline std::vector<std::string_view> Split(std::string_view text, char sep) {
 [[noreturn]] void Fail(const char* what);
 
 // Points KV_DRIVE_C at a fresh folder of this process with C:\KV-TRANSIT in it
-// (once per process) and returns the native path of that install folder.
+// (once per process, in memory where /dev/shm exists, so that the working files
+// each input writes and renames cost no disk writes) and returns the native path
+// of that install folder.
 const std::string& PrivateInstallDir();
+
+// Keeps iconv's converters between these code sets and UTF-8 loaded for the
+// life of the process (the first call's sets). Otherwise every conversion that opens and closes its own
+// descriptor loads and unloads the converter's shared object again, which costs
+// more than the conversion itself.
+void KeepConvertersLoaded(std::initializer_list<const char*> codeSets);
 
 // Writes `bytes` to a native path; false when it cannot.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);

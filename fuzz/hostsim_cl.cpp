@@ -29,6 +29,7 @@ const char kSeed[] =
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 4096) return -1;   // the server takes lines of 2048 bytes at most
+  kv::fuzz::KeepConvertersLoaded({"IBM943", "IBM939", "IBM930", "IBM037", "CP932"});
   std::string_view line = kv::fuzz::Bytes(data, size);
   hostsim::ClError err;
   auto cmd = hostsim::ParseCl(line, err);

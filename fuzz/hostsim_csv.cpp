@@ -27,6 +27,7 @@ const char kSeed[] =
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 64 * 1024) return -1;
+  kv::fuzz::KeepConvertersLoaded({"IBM943", "IBM939", "IBM930", "IBM037", "CP932"});
   hostsim::Host host;
   std::string why;
   if (!hostsim::LoadSeedText(host, kSeed, why)) kv::fuzz::Fail(why.c_str());

@@ -17,6 +17,7 @@ std::string DumpAll(const hostsim::SeedData& d) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 64 * 1024) return -1;   // a field length in a seed can ask for much memory per line
+  kv::fuzz::KeepConvertersLoaded({"IBM943", "IBM939", "IBM930", "IBM037", "CP932"});
   std::string text(kv::fuzz::Bytes(data, size));
   hostsim::SeedData parsed;
   std::string err;

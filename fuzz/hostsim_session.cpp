@@ -85,6 +85,7 @@ bool Converse(int fd, std::string_view input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 64 * 1024) return -1;
+  kv::fuzz::KeepConvertersLoaded({"IBM943", "IBM939", "IBM930", "IBM037", "CP932"});
   static sockaddr_in at;
   static int listenFd = Listener(at);
   hostsim::Host host;

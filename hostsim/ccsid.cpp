@@ -31,6 +31,16 @@ const CcsidInfo* Find(int ccsid) {
   return nullptr;
 }
 
+// Shift-JIS: the first byte of a double-byte character, and the bytes that can end one.
+bool IsSjisLead(char ch) {
+  const auto c = static_cast<unsigned char>(ch);
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+bool IsSjisTrail(char ch) {
+  const auto c = static_cast<unsigned char>(ch);
+  return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
 // Substitute character of a CCSID: SUB (0x3F) in EBCDIC, SUB (0x1A) in ASCII.
 char Substitute(int ccsid) { return IsEbcdic(ccsid) ? 0x3F : 0x1A; }
 
@@ -183,14 +193,17 @@ bool Converter::SlowPath(std::string_view in, std::string& out) {
   std::size_t i = 0;
   iconv(toUtf8_, nullptr, nullptr, nullptr, nullptr);
   while (i < in.size()) {
+    // The bytes of one character. A byte that cannot continue the character
+    // begun before it is not taken: half a character costs one substitute and
+    // the next byte (a delimiter, a shift-in) is read on its own.
     std::size_t n = 1;
+    const bool hasNext = i + 1 < in.size();
     if (ebcdicSrc) {
       if (in[i] == kShiftOut) { dbcs = true; }
       else if (in[i] == kShiftIn) { dbcs = false; }
-      else if (dbcs) n = std::min<std::size_t>(2, in.size() - i);
+      else if (dbcs && hasNext && in[i + 1] != kShiftIn && in[i + 1] != kShiftOut) n = 2;
     } else {
-      unsigned char c = static_cast<unsigned char>(in[i]);
-      if ((from_ == 932 || from_ == 943) && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) n = std::min<std::size_t>(2, in.size() - i);
+      if ((from_ == 932 || from_ == 943) && IsSjisLead(in[i]) && hasNext && IsSjisTrail(in[i + 1])) n = 2;
       if (from_ == 1208) {
         while (i + n < in.size() && (static_cast<unsigned char>(in[i + n]) & 0xC0) == 0x80) ++n;
       }

@@ -1,6 +1,7 @@
 #include "client/engine/reply.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "client/workfiles/paths.h"
 #include "common/textfile.h"
@@ -24,6 +25,20 @@ std::string FieldOf(const ReplyLine& reply, ReplyField field) {
     case ReplyField::Save: return reply.SaveStatus();
   }
   return {};
+}
+
+namespace {
+
+// The character position where a status field starts in the line.
+std::size_t FieldStart(ReplyField field) { return field == ReplyField::Save ? 11 : 31; }
+
+}  // namespace
+
+bool CutShort(const ReplyLine& reply, std::span<const ReplyTest> tests) {
+  if (reply.line.empty() || tests.empty()) return false;
+  std::size_t first = SIZE_MAX;
+  for (const ReplyTest& t : tests) first = std::min(first, FieldStart(t.field));
+  return Len(reply.line) < first;
 }
 
 namespace {
@@ -117,6 +132,17 @@ std::optional<std::size_t> RunReplyTests(Panel& panel, const ReplyLine& reply, s
 
 std::optional<std::size_t> RunReplyTests(RunContext& ctx, const ReplyLine& reply, std::span<const ReplyTest> tests,
                                          const std::function<void()>& onSuccess) {
+  if (CutShort(reply, tests)) {
+    // The host program answered, but its answer is incomplete: neither a
+    // refused logon nor a success can be read from it.
+    auto success = std::find_if(tests.begin(), tests.end(), [](const ReplyTest& t) { return t.success; });
+    const std::string& title = (success != tests.end() ? *success : tests.front()).title;
+    ctx.panel.ShowMessage(ctx.failedTransfer ? TransferFailureText(*ctx.failedTransfer)
+                                             : std::string(IsDownloadCode(ctx.code) ? kCutShortDownloadText
+                                                                                    : kCutShortUploadText),
+                          title, MsgIcon::Exclamation);
+    return std::nullopt;
+  }
   auto hit = FirstMatch(reply, tests);
   if (hit && tests[*hit].success && ctx.failedTransfer) {
     // The host program finished, but the data it was to send or receive did not

@@ -54,6 +54,12 @@ ReplyTest TimeoutTest(ReplyMethod method, std::string_view operationTitle, std::
 ReplyTest WordTest(ReplyMethod method, std::string_view word, std::string_view text, std::string_view title,
                    std::optional<Ctl> focus = std::nullopt, MsgIcon icon = MsgIcon::Exclamation);
 
+// Whether the host cut the reply line short: there is a line, but it ends
+// before the status field the tests read, so its status word was lost. An
+// empty line (no reply at all) is not cut short; a line that reaches the field
+// is judged by what it holds there.
+bool CutShort(const ReplyLine& reply, std::span<const ReplyTest> tests);
+
 // Runs the tests in order and carries out the first that matches: the success
 // test calls `onSuccess`, any other shows its box and moves the focus.
 // Returns the matching test's index, or nothing when no word matched.
@@ -61,8 +67,9 @@ std::optional<std::size_t> RunReplyTests(Panel& panel, const ReplyLine& reply, s
                                          const std::function<void()>& onSuccess);
 // The same for a run: a success word after a run whose PC data did not arrive
 // or was not taken (ctx.failedTransfer) shows that failure in a box titled with
-// the success test's title instead; ctx.succeeded tells whether the success
-// line was shown.
+// the success test's title instead; a reply line cut short shows that the
+// host's answer was incomplete (titled as the success test), never the logon
+// box; ctx.succeeded tells whether the success line was shown.
 std::optional<std::size_t> RunReplyTests(RunContext& ctx, const ReplyLine& reply, std::span<const ReplyTest> tests,
                                          const std::function<void()>& onSuccess);
 
@@ -70,5 +77,9 @@ inline constexpr std::string_view kLogonFailureText = "ログイン出来ませ�
 inline constexpr std::string_view kLogonFailureTextPlain = "ログイン出来ません。ユーザー・パスワードは間違いないですか？";
 inline constexpr std::string_view kLogonFailureMemberTitle = "PC⇒AS400(CSV）";
 inline constexpr std::string_view kTimeoutText = "通信不能です。";
+inline constexpr std::string_view kCutShortDownloadText =
+    "ホストの応答が途中で切れていました。ダウンロードは完了していません。もう一度実行して下さい。";
+inline constexpr std::string_view kCutShortUploadText =
+    "ホストの応答が途中で切れていました。アップロードの結果をホストで確認して下さい。";
 
 }  // namespace kv

@@ -44,7 +44,14 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 }  // namespace
 
 std::optional<std::string> Cp932ToUtf8(std::string_view s) { return Convert("UTF-8", "CP932", s, false); }
-std::optional<std::string> Utf8ToCp932(std::string_view s) { return Convert("CP932", "UTF-8", s, false); }
+std::optional<std::string> Utf8ToCp932(std::string_view s) {
+  // iconv also takes a few characters that code page 932 has no form of its own
+  // for (U+00A2 CENT SIGN becomes the code of U+FFE0 FULLWIDTH CENT SIGN): text
+  // that does not read back as it was has not been converted.
+  auto cp932 = Convert("CP932", "UTF-8", s, false);
+  if (!cp932 || Convert("UTF-8", "CP932", *cp932, false) != s) return std::nullopt;
+  return cp932;
+}
 std::string Cp932ToUtf8Lossy(std::string_view s) { return Convert("UTF-8", "CP932", s, true).value_or(""); }
 std::string Utf8ToCp932Lossy(std::string_view s) { return Convert("CP932", "UTF-8", s, true).value_or(""); }
 

@@ -4,15 +4,7 @@
 set -euo pipefail
 HOSTSIM=$1
 SEED=$2
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/scratch.sh"
 
 "$HOSTSIM" --listen 127.0.0.1:0 --seed "$SEED" > hostsim.out 2> hostsim.err &
 pid=$!

@@ -5,15 +5,7 @@
 set -euo pipefail
 HOSTSIM=$1
 KVFTP=$2
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/scratch.sh"
 
 # Another address than loopback needs --allow-remote.
 if "$HOSTSIM" --listen 0.0.0.0:0 > remote.out 2> remote.err; then fail "listened on 0.0.0.0 without --allow-remote"; fi

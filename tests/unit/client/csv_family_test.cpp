@@ -108,7 +108,7 @@ TEST(CsvFamily, Anser14Table) {
       {Reply("OK    "), {}, "PGM1:「」ダウンロード完了しました。"},  // 36
       {Reply("O"), {}, ""},                                          // 31
       {Reply("OK0012"), {}, ""},
-      {Reply(""), {Box(kLogon, kLogonTitle)}, ""},                   // 30
+      {Reply(""), {Box(kCutShortDown, t)}, ""},                      // 30: cut before the status
       {std::string(""), {Box(kLogon, kLogonTitle)}, ""},
       {std::nullopt, {Box(kLogon, kLogonTitle)}, ""},
       {Reply("TIMOVR"), {Box(kTimeout, t)}, ""},                     // focus unchanged
@@ -134,7 +134,7 @@ TEST(CsvFamily, Anser23Table) {
       {Reply("OK"), {}, "PGM1:「" + done + "件"},                                  // 32
       {Reply("OK    "), {}, "PGM1:「" + done + "    件"},                          // 36
       {Reply("O"), {}, ""},                                                        // 31
-      {Reply(""), {Box(kLogon, kLogonTitle)}, ""},                                 // 30
+      {Reply(""), {Box(kCutShortUp, t)}, ""},                                      // 30: cut before the status
       {std::string(""), {Box(kLogon, kLogonTitle)}, ""},
       {std::nullopt, {Box(kLogon, kLogonTitle)}, ""},
       {Reply("TIMOVR"), {Box(kTimeout, t)}, ""},

@@ -140,7 +140,7 @@ TEST(DataFamily, Anser13Table) {
         {Reply("OK    "), {}, "PGM1:「」ダウンロード完了しました。"},  // 36
         {Reply("O"), {}, ""},                                          // 31
         {Reply("OK   "), {}, ""},                                      // 35
-        {Reply(""), {Box(kLogon, kLogonTitle)}, ""},                   // 30
+        {Reply(""), {Box(kCutShortDown, t)}, ""},                      // 30: cut before the status
         {std::string(""), {Box(kLogon, kLogonTitle)}, ""},
         {std::nullopt, {Box(kLogon, kLogonTitle)}, ""},
         {Reply("NOTLIB"), {Box(kNotLib, t), Focus("ライブラリー名")}, ""},
@@ -166,7 +166,7 @@ TEST(DataFamily, Anser22Table) {
         {Reply("OK    "), {}, "ファイル「」送信完了しました。"},    // 36
         {Reply("OKAY  "), {}, "ファイル「」送信完了しました。"},    // begins with OK
         {Reply("O"), {}, ""},                                       // 31
-        {Reply(""), {Box(kLogon, kLogonTitle)}, ""},                // 30
+        {Reply(""), {Box(kCutShortUp, t)}, ""},                     // 30: cut before the status
         {std::string(""), {Box(kLogon, kLogonTitle)}, ""},
         {std::nullopt, {Box(kLogon, kLogonTitle)}, ""},
         {Reply("TIMOVR"), {Box(kTimeout, t)}, ""},

@@ -23,6 +23,9 @@ inline const std::string kNotLib = "ライブラリー名が間違っていま�
 inline const std::string kNotFil = "ファイル名が間違っています確認してください。";
 inline const std::string kNotMbr = "メンバー名が間違っています確認してください。";
 inline const std::string kTimeout = "通信不能です。";
+// A reply line that ends before its status word, for a download and an upload.
+inline const std::string kCutShortDown = "ホストの応答が途中で切れていました。ダウンロードは完了していません。もう一度実行して下さい。";
+inline const std::string kCutShortUp = "ホストの応答が途中で切れていました。アップロードの結果をホストで確認して下さい。";
 
 // The thirty characters before the status field.
 inline const std::string k30 = "123456789012345678901234567890";

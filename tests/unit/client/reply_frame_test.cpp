@@ -2,6 +2,8 @@
 // every method, and the script frame's lines byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
 #include "client/panel/memory_panel.h"
@@ -154,6 +156,63 @@ TEST(ReplyTests, ASuccessWordAfterAFailedTransferIsNoSuccess) {
   RunReplyTests(ctx, ReplyLine{k30 + "OK"}, tests, [&] { ok = true; });
   EXPECT_TRUE(ok);
   EXPECT_TRUE(ctx.succeeded);
+}
+
+TEST(ReplyTests, ALineCutShortIsNeitherALogonFailureNorASuccess) {
+  // What a run shows for a line: the first box's text, or "success", or "" (nothing).
+  auto shown = [](ReplyMethod m, int code, const std::string& line, std::string* title = nullptr) {
+    MemoryPanel p;
+    RunContext ctx{p};
+    ctx.code = code;
+    std::vector<ReplyTest> tests = {SuccessTest(m, "操作"), EmptyTest(m, "操作"), TimeoutTest(m, "操作"),
+                                    WordTest(m, "NOTLIB", "NOTLIB box", "操作")};
+    if (m == ReplyMethod::ANSER16) std::rotate(tests.begin(), tests.begin() + 1, tests.end());
+    bool ok = false;
+    RunReplyTests(ctx, ReplyLine{line}, tests, [&] { ok = true; });
+    EXPECT_EQ(ok, ctx.succeeded);
+    if (ok) return std::string("success");
+    if (p.Events().empty()) return std::string();
+    if (title) *title = p.Events()[0].title;
+    return p.Events()[0].text;
+  };
+  const std::string download(kCutShortDownloadText), upload(kCutShortUploadText), logon(kLogonFailureText);
+  std::string title;
+  // Cut before the status word: the program name alone, or the whole prefix.
+  EXPECT_EQ(shown(ReplyMethod::ANSER11, 11, "#RTVMBR4", &title), download);
+  EXPECT_EQ(title, "操作");  // the operation's own title, not the logon box's
+  EXPECT_EQ(shown(ReplyMethod::ANSER11, 11, k30), download);
+  EXPECT_EQ(shown(ReplyMethod::ANSER22, 22, "X"), upload);
+  EXPECT_EQ(shown(ReplyMethod::ANSER16, 15, "#FTPLIB4V"), download);
+  EXPECT_EQ(shown(ReplyMethod::ANSER25, 24, k30.substr(0, 20)), upload);
+  // Lines that reach the status word keep their outcomes: no line at all is a
+  // refused logon, a short OK is a success, a word no test knows shows nothing.
+  EXPECT_EQ(shown(ReplyMethod::ANSER11, 11, ""), logon);
+  EXPECT_EQ(shown(ReplyMethod::ANSER25, 24, ""), std::string(kLogonFailureTextPlain));
+  EXPECT_EQ(shown(ReplyMethod::ANSER11, 11, k30 + "OK"), "success");
+  EXPECT_EQ(shown(ReplyMethod::ANSER25, 24, k30 + "OK"), "success");
+  EXPECT_EQ(shown(ReplyMethod::ANSER16, 15, "1234567890OK"), "success");
+  EXPECT_EQ(shown(ReplyMethod::ANSER11, 11, k30 + "NOTLIB"), "NOTLIB box");
+  EXPECT_EQ(shown(ReplyMethod::ANSER11, 11, k30 + "XXXXXX"), "");
+  EXPECT_EQ(shown(ReplyMethod::ANSER21, 21, k30 + "O"), "");
+  EXPECT_EQ(shown(ReplyMethod::ANSER16, 16, "1234567890TIM"), "");
+  EXPECT_EQ(shown(ReplyMethod::ANSER11, 11, std::string(kMemberSentinel)), std::string(kTimeoutText));
+  // A kanji counts as one character: this line reaches its status word.
+  EXPECT_EQ(shown(ReplyMethod::ANSER11, 11, "漢" + k30.substr(1) + "OK"), "success");
+}
+
+TEST(ReplyTests, ACutShortLineAfterAFailedTransferNamesTheTransfer) {
+  MemoryPanel p;
+  RunContext ctx{p};
+  ctx.code = 11;
+  ReportedTransfer get;
+  get.state = ReportedTransfer::State::Failed;
+  get.cause = FailureCause::Network;
+  ctx.failedTransfer = get;
+  std::vector<ReplyTest> tests = {SuccessTest(ReplyMethod::ANSER11, "T"), EmptyTest(ReplyMethod::ANSER11, "T")};
+  RunReplyTests(ctx, ReplyLine{"#RTVMBR4"}, tests, nullptr);
+  ASSERT_EQ(p.Events().size(), 1u);
+  EXPECT_EQ(p.Events()[0].text, "データの受信が途中で切れました。もう一度実行して下さい。");
+  EXPECT_FALSE(ctx.succeeded);
 }
 
 TEST(ScriptFrame, SentinelThenTheWholeScriptInCp932) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "client/engine/pipeline.h"
+#include "client/engine/reply.h"
 #include "client/engine/savefile_family.h"
 #include "client/panel/memory_panel.h"
 #include "client/window/main_panel.h"
@@ -221,7 +222,7 @@ TEST(SaveFileDownloadReply, EveryWord) {
   const std::vector<Row> rows = {
       {16, std::nullopt, {Box(logon, "オブジェクト・ダウンロード", MsgIcon::None)}, false},
       {15, "", {Box(logon, "ライブラリー・ダウンロード", MsgIcon::None)}, false},
-      {15, kTen, {Box(logon, "ライブラリー・ダウンロード", MsgIcon::None)}, false},
+      {15, kTen, {Box(std::string(kv::kCutShortDownloadText), "ライブラリー・ダウンロード")}, false},  // cut before the status
       {15, kTen + "OK", {}, true},
       {16, kTen + "OK" + std::string(30, 'x'), {}, false},  // "OKxxxx" is no word
       {16, kTen + "OK    ", {}, false},
@@ -252,6 +253,46 @@ TEST(SaveFileDownloadReply, EveryWord) {
       EXPECT_EQ(f.panel.Text(Ctl::LABEL99), "");
       EXPECT_EQ(f.drive.File("DFT2.dat"), old);  // kept unless the download worked
     }
+  }
+}
+
+TEST(SaveFileDownloadReply, AFailedListingFetchFailsOnlyADownloadThatWantsTheListing) {
+  auto failedGet = [](const char* local) {
+    ReportedTransfer t;
+    t.local = local;
+    t.state = ReportedTransfer::State::Failed;
+    t.cause = FailureCause::Server;
+    t.text = "550 File FTPLIBPC in library QTEMP not found.";
+    return t;
+  };
+  const std::string ok = kTen + "OK";
+  const std::string hostRefused = "ホストからデータを受け取れませんでした。ホストの応答：550 File FTPLIBPC in library QTEMP not found.";
+  struct Row {
+    int listWanted;
+    const char* failedLocal;
+    Events expected;
+    bool success;
+  };
+  const Row rows[] = {
+      // Not asked for: the save file arrived, the run succeeded.
+      {0, "C:\\KV-TRANSIT\\FTPLIBPC", {}, true},
+      // Asked for: the workbook cannot be built from it; no success.
+      {1, "C:\\KV-TRANSIT\\FTPLIBPC", {Box(hostRefused, "ライブラリー・ダウンロード")}, false},
+      // The save file itself failed: never a success, listing or not.
+      {0, "C:\\save\\QGPL.SAVF", {Box(hostRefused, "ライブラリー・ダウンロード")}, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.listWanted) + " " + row.failedLocal);
+    SavFixture f(15);
+    f.panel.SetValue(Ctl::リスト要, row.listWanted);
+    f.drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({ok}));
+    RunContext ctx = f.Context();
+    ctx.failedTransfer = failedGet(row.failedLocal);
+    ANSER16(ctx);
+    EXPECT_EQ(f.panel.Events(), row.expected);
+    EXPECT_EQ(ctx.succeeded, row.success);
+    EXPECT_EQ(f.panel.Text(Ctl::LABEL99), row.success ? "ダウンロード完了しました。" : "");
+    EXPECT_EQ(f.listingCalls.size(), row.success && row.listWanted ? 1u : 0u);
   }
 }
 
@@ -321,7 +362,7 @@ TEST(SaveFileUploadReply, EveryWordAndDft2Always) {
       {25, kThirty + "OK    ", {}, ""},  // only exactly "OK" counts here
       {24, kThirty + "OK" + std::string(20, ' '), {}, ""},
       {24, std::nullopt, {Box(logon, "ライブラリー・アップロード", MsgIcon::None)}, ""},
-      {25, kThirty, {Box(logon, "オブジェクト・アップロード", MsgIcon::None)}, ""},
+      {25, kThirty, {Box(std::string(kv::kCutShortUploadText), "オブジェクト・アップロード")}, ""},  // cut before the status
       {25, kThirty + "TIMOVR", {Box("通信不能です。", "オブジェクト・アップロード")}, ""},
       {24, kThirty + "RSTERR", {Box("リストアー失敗しました。ライブラリー名が不正かも？", "ライブラリー・アップロード")}, ""},
       {24, kThirty + "NOTLIB", {Box("リストアー失敗しました。指定ライブラリーが存在しません", "ライブラリー・アップロード")}, ""},

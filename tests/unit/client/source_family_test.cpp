@@ -162,7 +162,7 @@ TEST(SourceFamily, Anser11Table) {
       {Reply("OK    "), {}, "PGM1:「」ダウンロード完了しました。"},        // 36 characters
       {Reply("OK  "), {}, ""},                                             // 34: neither "OK" nor "OK    "
       {Reply("O"), {}, ""},                                                // 31 characters
-      {Reply(""), {Box(kLogon, kLogonTitle)}, ""},                         // 30 characters
+      {Reply(""), {Box(kCutShortDown, t)}, ""},                            // 30: cut before the status
       {std::string(""), {Box(kLogon, kLogonTitle)}, ""},                   // empty line
       {std::nullopt, {Box(kLogon, kLogonTitle)}, ""},                      // no reply file
       {Reply("NOTLIB"), {Box(kNotLib, t), Focus("ライブラリー名")}, ""},
@@ -193,7 +193,7 @@ TEST(SourceFamily, Anser21Table) {
       {"1", {Reply("OK"), {}, compiled}},
       {"0", {Reply("OKXXXX"), {}, "ソースメンバー「」送信完了しました。"}},      // only two characters compared
       {"0", {Reply("O"), {}, ""}},                                               // 31
-      {"0", {Reply(""), {Box(kLogon, kLogonTitle)}, ""}},                        // 30
+      {"0", {Reply(""), {Box(kCutShortUp, t)}, ""}},                             // 30: cut before the status
       {"0", {std::string(""), {Box(kLogon, kLogonTitle)}, ""}},
       {"1", {std::nullopt, {Box(kLogon, kLogonTitle)}, ""}},
       {"0", {Reply("TIMOVR"), {Box(kTimeout, t)}, ""}},                          // focus unchanged

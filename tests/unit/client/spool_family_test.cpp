@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "client/engine/pipeline.h"
+#include "client/engine/reply.h"
 #include "client/engine/spool_family.h"
 #include "client/panel/memory_panel.h"
 #include "client/window/main_panel.h"
@@ -186,7 +187,7 @@ TEST(SpoolReply, DownloadEveryWordAndDftsAlways) {
       {17, kThirty + "OK  x", {}, ""},
       {17, kThirty + "ok", {}, ""},
       {17, std::nullopt, {Box(logon, s17)}, ""},
-      {18, kThirty, {Box(logon, s18)}, ""},
+      {18, kThirty, {Box(std::string(kv::kCutShortDownloadText), s18)}, ""},  // cut before the status
       {18, kThirty + "TIMOVR", {Box("通信不能です。", s18)}, ""},
       {17, kThirty + "NOTFIL", {Box("スプールが存在しません確認してください。", s17), Focus("ファイル名")}, ""},
       {18, kThirty + "NOTSPL", {Box("スプールが存在しません確認してください。", s18), Focus("ファイル名")}, ""},

@@ -25,7 +25,14 @@ TEST(Cp932, RoundTripsKanjiKanaHalfWidthAndVendorCharacters) {
 TEST(Cp932, RejectsWhatCannotBeConverted) {
   EXPECT_FALSE(Utf8ToCp932("😀").has_value());
   EXPECT_EQ(Utf8ToCp932Lossy("A😀B"), "A?B");
+  // Look-alikes are no conversion: the text would not read back as it was.
+  for (const char* lookAlike : {"¢", "£", "¬", "‖", "−", "〜"}) EXPECT_FALSE(Utf8ToCp932(lookAlike).has_value()) << lookAlike;
+  EXPECT_EQ(Cp932ToUtf8(*Utf8ToCp932("￠￡￢∥－～")), "￠￡￢∥－～");
   EXPECT_FALSE(Cp932ToUtf8("\x81").has_value());  // a lead byte without its trail
+  // Half a character costs one '?', never the line end or delimiter after it.
+  EXPECT_EQ(Cp932ToUtf8Lossy("\x81,x"), "?,x");
+  EXPECT_EQ(Cp932ToUtf8Lossy("a\x9F\r\n"), "a?\r\n");
+  EXPECT_EQ(Cp932ToUtf8Lossy("ab\xE0"), "ab?");
 }
 
 TEST(TextFile, WritesCp932WithCrLfAndReadsBack) {

@@ -41,6 +41,22 @@ TEST(Ccsid, UnconvertibleCharactersBecomeSubstitutes) {
   EXPECT_EQ(out.back(), 'Z');
 }
 
+// A bad character costs one substitute and never the byte after it: that byte
+// may be a delimiter or the end of a double-byte run.
+TEST(Ccsid, BadBytesDoNotTakeTheNextByteWithThem) {
+  // A Shift-JIS lead byte before a byte that cannot end a double-byte character.
+  EXPECT_EQ(ToUtf8("\x81,x", 943), "\x1A,x");
+  EXPECT_EQ(ToUtf8("a\x9F\r\n", 932), "a\x1A\r\n");
+  EXPECT_EQ(ToUtf8("\xE0\"\xFC", 943), "\x1A\"\x1A");   // the last lead byte is cut short
+  EXPECT_EQ(Conv("\x81\"A\"", 943, 5035), "\x3F" + FromUtf8("\"A\"", 5035));
+  // A complete pair that is no character stays one character.
+  EXPECT_EQ(ToUtf8("\x85\x40" "A", 943).back(), 'A');
+  EXPECT_EQ(ToUtf8("\x85\x40" "A", 943).size(), 2u);
+  // Half a double-byte character before the shift-in: the shift-in still ends the run.
+  const std::string half = std::string("\x0E\x45\x0F", 3) + FromUtf8("AB", 5035);
+  EXPECT_EQ(Conv(half, 5035, 943), "\x1A" "AB");
+}
+
 TEST(Ccsid, TrimKeepsDbcsRuns) {
   std::string e = FromUtf8("AB", 37) + "\x40\x40";
   EXPECT_EQ(TrimmedLength(e), 2u);

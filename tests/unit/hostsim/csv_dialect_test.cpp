@@ -10,6 +10,7 @@
 #include "hostsim/csv_dialect.h"
 #include "hostsim/seed.h"
 #include "hostsim/state.h"
+#include "tests/unit/hostsim/seeded_host.h"
 
 using namespace hostsim;
 
@@ -138,15 +139,10 @@ TEST(CsvDialect, RecordsAnExportRefuses) {
 
 namespace {
 
-class CsvLoadTest : public ::testing::Test {
+class CsvLoadTest : public SeededHostTest {
  protected:
   void SetUp() override {
-    char t[] = "/tmp/hostsim-csv-XXXXXX";
-    dir_ = ::mkdtemp(t);
-    ASSERT_TRUE(host_.blobs.Open(dir_ + "/blobs"));
-    host_.MakeMinimal();
-    std::string err;
-    ASSERT_TRUE(LoadSeedText(host_, R"(
+    Seed(R"(
 LIB DATA
 PF ITEMS CCSID(5035)
 FIELD CODE TYPE(A) LEN(6)
@@ -156,13 +152,7 @@ FIELD PRICE TYPE(P) LEN(9 2)
 MBR ITEMS TEXT('品目')
 ROW 'A001' '鉛筆' '120' '35.50'
 ROW 'A002' 'ﾉｰﾄ' '8' '-1.25'
-)", err)) << err;
-    AddToolLibrary(host_, "TOOLS");
-  }
-  void TearDown() override {
-    host_.libraries.clear();
-    job_.qtemp.objects.clear();
-    std::filesystem::remove_all(dir_);
+)");
   }
   // Puts lines into QTEMP/CSVF as a text upload leaves them, then loads them.
   std::string Load(const std::vector<std::string>& lines) {
@@ -194,9 +184,6 @@ ROW 'A002' 'ﾉｰﾄ' '8' '-1.25'
     return out;
   }
 
-  std::string dir_;
-  Host host_;
-  Job job_;
 };
 
 }  // namespace

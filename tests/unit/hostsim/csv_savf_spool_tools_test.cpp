@@ -9,20 +9,16 @@
 #include "hostsim/commands.h"
 #include "hostsim/savf.h"
 #include "hostsim/state.h"
+#include "tests/unit/hostsim/seeded_host.h"
 
 using namespace hostsim;
 
 namespace {
 
-class ToolsTest : public ::testing::Test {
+class ToolsTest : public SeededHostTest {
  protected:
   void SetUp() override {
-    char t[] = "/tmp/hostsim-tools-XXXXXX";
-    dir_ = ::mkdtemp(t);
-    ASSERT_TRUE(host_.blobs.Open(dir_ + "/blobs"));
-    host_.MakeMinimal();
-    std::string err;
-    ASSERT_TRUE(LoadSeedText(host_, R"(
+    Seed(R"(
 LIB DEMO TEXT('デモ')
 SRCPF QRPGSRC RCDLEN(92) CCSID(5035)
 MBR PGM1 TYPE(RPGLE) TEXT('給与計算')
@@ -43,13 +39,7 @@ SPLF QSYSPRT JOB(123456/QSECOFR/J1) NBR(2)
 | second
 LIB SPOOL2
 OUTQ OUT2
-)", err)) << err;
-    AddToolLibrary(host_, "TOOLS");
-  }
-  void TearDown() override {
-    host_.libraries.clear();
-    job_.qtemp.objects.clear();
-    std::filesystem::remove_all(dir_);
+)");
   }
   CmdResult Call(const std::string& pgm, const std::string& parms) {
     return RunCommand(host_, job_, "CALL TOOLS/" + pgm + " PARM(" + parms + ")");
@@ -89,9 +79,6 @@ OUTQ OUT2
     job_.qtemp.Put(std::move(o));
   }
 
-  std::string dir_;
-  Host host_;
-  Job job_;
 };
 
 }  // namespace

@@ -8,20 +8,16 @@
 #include "hostsim/commands.h"
 #include "hostsim/savf.h"
 #include "hostsim/state.h"
+#include "tests/unit/hostsim/seeded_host.h"
 
 using namespace hostsim;
 
 namespace {
 
-class HostTest : public ::testing::Test {
+class HostTest : public SeededHostTest {
  protected:
   void SetUp() override {
-    char t[] = "/tmp/hostsim-test-XXXXXX";
-    dir_ = ::mkdtemp(t);
-    ASSERT_TRUE(host_.blobs.Open(dir_ + "/blobs"));
-    host_.MakeMinimal();
-    std::string err;
-    ASSERT_TRUE(LoadSeedText(host_, R"(
+    Seed(R"(
 LIB DEMO TEXT('デモ')
 SRCPF QRPGSRC RCDLEN(92) CCSID(5035)
 MBR PGM1 TYPE(RPGLE) TEXT('給与計算')
@@ -36,13 +32,7 @@ ROW '1' '山田' '10.5'
 OUTQ PRT01
 SPLF QSYSPRT JOB(123456/QSECOFR/J1) NBR(1)
 | page 1
-)", err)) << err;
-    AddToolLibrary(host_, "TOOLS");
-  }
-  void TearDown() override {
-    host_.libraries.clear();
-    job_.qtemp.objects.clear();
-    std::filesystem::remove_all(dir_);
+)");
   }
   CmdResult Run(const std::string& cmd) { return RunCommand(host_, job_, cmd); }
   // Status word and detail text of the reply record left in QTEMP/FTPTEXT.
@@ -54,9 +44,6 @@ SPLF QSYSPRT JOB(123456/QSECOFR/J1) NBR(1)
   }
   std::string Status() { return Reply().substr(30, 6); }
 
-  std::string dir_;
-  Host host_;
-  Job job_;
 };
 
 }  // namespace

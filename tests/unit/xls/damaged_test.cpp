@@ -104,3 +104,38 @@ TEST(CompoundFile, FatSizesAroundTheHeaderLimit) {
     EXPECT_EQ(back->Find(u"\x05SummaryInformation")->data, small.data);
   }
 }
+
+TEST(Damaged, StreamsSharingSectorsCannotMultiplyTheFile) {
+  // Many small directory entries all naming the sectors of one large stream:
+  // read as written they would take the large stream's size each.
+  CfbEntry root;
+  root.name = u"Root Entry";
+  root.type = CfbEntry::Root;
+  CfbEntry big;
+  big.name = u"Workbook";
+  big.data.assign(256 * 1024, 0x5A);
+  root.children.push_back(big);
+  for (int i = 0; i < 1000; ++i) {
+    CfbEntry small;
+    small.name = u"s" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + std::u16string(1, static_cast<char16_t>(0x100 + i));
+    small.data.assign(64, 1);
+    root.children.push_back(small);
+  }
+  Bytes file = WriteCompoundFile(root);
+  ASSERT_TRUE(ReadCompoundFile(file, nullptr));
+  const std::size_t dirAt = 512 + static_cast<std::size_t>(Get32(file.data() + 0x30)) * 512;
+  std::uint32_t bigStart = 0;
+  for (std::size_t e = dirAt; e + 128 <= file.size(); e += 128)
+    if (file[e + 0x42] == CfbEntry::Stream && Get32(file.data() + e + 0x78) == big.data.size()) bigStart = Get32(file.data() + e + 0x74);
+  int patched = 0;
+  for (std::size_t e = dirAt; e + 128 <= file.size(); e += 128)
+    if (file[e + 0x42] == CfbEntry::Stream && Get32(file.data() + e + 0x78) == 64) {
+      Set32(file.data() + e + 0x74, bigStart);
+      Set32(file.data() + e + 0x78, static_cast<std::uint32_t>(big.data.size()));
+      ++patched;
+    }
+  ASSERT_EQ(patched, 1000);
+  std::string error;
+  EXPECT_FALSE(ReadCompoundFile(file, &error));
+  EXPECT_NE(error.find("larger than the file"), std::string::npos) << error;
+}
