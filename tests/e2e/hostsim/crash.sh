@@ -6,17 +6,7 @@
 # usage: crash.sh HOSTSIM_BINARY
 set -euo pipefail
 HOSTSIM=$(readlink -f "$1")
-work=$(mktemp -d)
-pid=""
-curls=()
-cleanup() {
-  for p in "${curls[@]}"; do kill "$p" 2>/dev/null || true; done
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/scratch.sh"
 ip="127.$(( RANDOM % 200 + 20 )).$(( RANDOM % 250 + 1 )).$(( RANDOM % 250 + 1 ))"
 
 cat > host.seed <<'SEED'
@@ -58,15 +48,16 @@ kill_during() {   # kill_during LABEL curl-args...
   local label=$1; shift
   ls state/blobs > known.txt
   c "$@" > "slow-$label.out" 2>&1 &
-  curls+=($!)
+  local client=$!
   # The upload is under way once its bytes start arriving in a new file of the state folder.
   arriving() { find state/blobs -type f -size +8k -printf '%f\n' | grep -v -x -F -f known.txt; }
   for _ in $(seq 100); do
     [ -n "$(arriving)" ] && break
     sleep 0.1
   done
-  [ -n "$(arriving)" ] || fail "$label: the upload did not start"
+  [ -n "$(arriving)" ] || { kill "$client"; fail "$label: the upload did not start"; }
   crash
+  wait "$client" 2>/dev/null || true   # its connection is gone with the host
 }
 check_sound() {   # check_sound LABEL
   python3 - state/host.db <<'PY' || fail "$1: the database is damaged"
