@@ -1299,6 +1299,7 @@ void Session::Rcmd(const std::string& argIn) {
     std::lock_guard lock(host_.mu);
     r = RunCommand(host_, *job_, cmd);
   }
+  Commit();   // what the command changed is kept before the operator hears of it
   std::string shown = kv::Utf8ToCp932Lossy(Trimmed(cmd)).substr(0, 200);
   if (r.ok) return Reply(250, "Command " + shown + " successful.");
   std::vector<std::string> lines;

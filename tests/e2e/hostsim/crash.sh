@@ -116,9 +116,11 @@ check_sound savf
 snapshot after3
 for f in keep.bin big.bin s1.savf items.bin; do cmp "after3/$f" "before/$f" || fail "savf: $f changed"; done
 
-# The store works on: a new upload replaces the large member and survives a restart.
-c -T other.bin "ftp://$addr/QGPL/BIGF.BIGF"
+# The store works on, and what a reply reported is kept even when the host dies
+# the moment after: a new upload replacing the large member, a library made by RCMD.
+c -T other.bin "ftp://$addr/QGPL/BIGF.BIGF" -Q "-RCMD CRTLIB NEWLIB"
 crash; start
 c "ftp://$addr/QGPL/BIGF.BIGF" -o again.bin
 cmp again.bin other.bin || fail "an upload after the crashes was not kept"
+c -Q "RCMD CRTSAVF NEWLIB/PROBE" "ftp://$addr/QGPL/QCLSRC.KEEP" -o /dev/null || fail "the library made just before the crash was lost"
 echo "hostsim crash safety: all checks passed"
