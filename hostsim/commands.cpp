@@ -434,7 +434,7 @@ CmdResult RestoreFrom(Host& host, Job& job, const std::string& savlib, Object& s
   // Save files inside the image become blobs of their own.
   // Read a line at a time: large members go to the database as they are read.
   PayloadLines lines(blob->path, img.payloadSize);
-  if (!ParseSeedLines([&](std::string& line) { return lines.Next(line); }, data, why, SeedStorage{&host.blobs, host.db, false}) ||
+  if (!ParseSeedLines([&](std::string& line) { return lines.Next(line); }, data, why, SeedStorage{&host.blobs, host.db, false, false}) ||
       data.libraries.size() != 1)
     return Fail("CPF3743", "File cannot be restored, displayed, or listed: " + why + ".");
   Library* target = ResolveLibrary(host, job, rstlib);

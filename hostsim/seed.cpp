@@ -123,6 +123,7 @@ struct Ctx {
   BlobStore* blobs = nullptr;
   std::shared_ptr<Database> db;
   bool references = false;
+  bool pieces = false;
   int line = 0;
   std::string err;
 
@@ -348,7 +349,7 @@ bool Statement(Ctx& c, const std::string& line) {
     if (f->FindMember(a->Text("NAME"))) return c.Fail("member defined twice");
     Records data;
     if (!a->Text("PIECES").empty()) {
-      if (!c.references || !c.db) return c.Fail("PIECES not allowed here");
+      if (!c.pieces || !c.db) return c.Fail("PIECES not allowed here");
       long long id = ToTime(a->Text("PIECES"), 0), size = ToTime(a->Text("SIZE"), -1);
       if (id <= 0 || size <= 0 || size % f->rcdlen != 0) return c.Fail("PIECES needs a content and a SIZE of whole records");
       data = Records::Stored(c.db, id, static_cast<std::uint64_t>(size));
@@ -390,6 +391,7 @@ bool ParseSeedLines(const std::function<bool(std::string&)>& next, SeedData& out
   c.blobs = storage.blobs;
   c.db = storage.db;
   c.references = storage.references;
+  c.pieces = storage.pieces;
   std::string line;
   while (next(line)) {
     ++c.line;

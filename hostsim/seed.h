@@ -22,13 +22,15 @@ struct SeedData {
 
 // Where the contents of a seed go. `blobs` takes the bytes of save files (null:
 // a save file with bytes is refused); `db` the records of large members (null:
-// they stay in memory). With `references`, BLOB('name') and PIECES(n) SIZE(n)
-// name contents already stored: only the state this host wrote may do that, so
-// a save file restored from a PC can never point at another object's bytes.
+// they stay in memory). With `references`, BLOB('name') names a file of the
+// blob folder (a seed, the state); with `pieces`, PIECES(n) SIZE(n) names
+// records the database holds (only the state this host wrote). A save file
+// restored from a PC has neither, so it can never point at another object's bytes.
 struct SeedStorage {
   BlobStore* blobs = nullptr;
   std::shared_ptr<Database> db;
   bool references = false;
+  bool pieces = false;
 };
 
 // Parses seed text. Returns false with "line N: why" in `err`.
@@ -37,7 +39,7 @@ bool ParseSeed(const std::string& text, SeedData& out, std::string& err, const S
 bool ParseSeedLines(const std::function<bool(std::string&)>& next, SeedData& out, std::string& err,
                     const SeedStorage& storage);
 inline bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobStore* blobs) {
-  return ParseSeed(text, out, err, SeedStorage{blobs, nullptr, false});
+  return ParseSeed(text, out, err, SeedStorage{blobs, nullptr, false, false});
 }
 
 // Writes a library in the exact form (records as HEX lines). Save files are

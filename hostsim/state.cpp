@@ -14,7 +14,7 @@ namespace hostsim {
 
 bool LoadSeedText(Host& host, const std::string& text, std::string& err) {
   SeedData d;
-  if (!ParseSeed(text, d, err, SeedStorage{&host.blobs, host.db, true})) return false;
+  if (!ParseSeed(text, d, err, SeedStorage{&host.blobs, host.db, true, false})) return false;
   for (auto& u : d.users) host.users[u.name] = u;
   for (auto& l : d.libraries) host.libraries[l.name] = std::move(l);
   for (auto& m : d.messages) host.qsysopr.push_back(m);
@@ -84,7 +84,7 @@ bool OpenState(Host& host, const std::string& dir, bool& found, std::string& err
     if (name.starts_with("library ")) text += t;
   text += parts["messages"];
   SeedData d;
-  if (!ParseSeed(text, d, err, SeedStorage{&host.blobs, db, true})) {
+  if (!ParseSeed(text, d, err, SeedStorage{&host.blobs, db, true, true})) {
     err = dir + "/host.db: " + err;
     return false;
   }

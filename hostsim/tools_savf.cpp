@@ -143,7 +143,7 @@ CmdResult Restore(CallContext& c, const std::string& lib, const std::string& obj
   if (!wholeLibrary) {
     SeedData data;
     PayloadLines lines(blob->path, img.payloadSize);
-    if (!ParseSeedLines([&](std::string& line) { return lines.Next(line); }, data, why, SeedStorage{nullptr, c.host.db, false})) {
+    if (!ParseSeedLines([&](std::string& line) { return lines.Next(line); }, data, why, SeedStorage{nullptr, c.host.db, false, false})) {
       c.job.log.push_back("CPF3743 " + why);
       return reply("RSTOBJ");
     }

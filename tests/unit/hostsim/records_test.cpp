@@ -145,18 +145,18 @@ TEST_F(RecordsTest, OnlyTheStateMayReferToStoredContents) {
   SeedData d;
   std::string err;
   // A seed or a restored save file cannot point a member at another one's records...
-  EXPECT_FALSE(ParseSeed(text, d, err, SeedStorage{nullptr, db_, false}));
+  EXPECT_FALSE(ParseSeed(text, d, err, SeedStorage{nullptr, db_, true, false}));
   EXPECT_NE(err.find("PIECES not allowed"), std::string::npos) << err;
   BlobStore blobs;
   ASSERT_TRUE(blobs.Open(dir_ + "/blobs"));
   SeedData d2;
-  EXPECT_FALSE(ParseSeed("LIB L\nSAVF S BLOB('x.savf')\n", d2, err, SeedStorage{&blobs, db_, false}));
+  EXPECT_FALSE(ParseSeed("LIB L\nSAVF S BLOB('x.savf')\n", d2, err, SeedStorage{&blobs, db_, false, false}));
   // ...the state can, for whole records only.
   SeedData d3;
-  ASSERT_TRUE(ParseSeed(text, d3, err, SeedStorage{nullptr, db_, true})) << err;
+  ASSERT_TRUE(ParseSeed(text, d3, err, SeedStorage{nullptr, db_, true, true})) << err;
   EXPECT_EQ(d3.libraries[0].objects.begin()->second.file()->members[0].data.content(), 1);
   SeedData d4;
-  EXPECT_FALSE(ParseSeed("LIB L\nPF F RCDLEN(10) CCSID(37)\nMBR F PIECES(1) SIZE(15)\n", d4, err, SeedStorage{nullptr, db_, true}));
+  EXPECT_FALSE(ParseSeed("LIB L\nPF F RCDLEN(10) CCSID(37)\nMBR F PIECES(1) SIZE(15)\n", d4, err, SeedStorage{nullptr, db_, true, true}));
 }
 
 TEST_F(RecordsTest, UploadReadInBlocksDecidesAsAWhole) {
