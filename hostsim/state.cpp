@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -12,9 +13,13 @@
 
 namespace hostsim {
 
-bool LoadSeedText(Host& host, const std::string& text, std::string& err) {
+namespace {
+
+// Adds what the seed lines describe to the host (libraries replace libraries
+// of the same name).
+bool LoadSeedLines(Host& host, const std::function<bool(std::string&)>& next, std::string& err) {
   SeedData d;
-  if (!ParseSeed(text, d, err, SeedStorage{&host.blobs, host.db, true, false})) return false;
+  if (!ParseSeedLines(next, d, err, SeedStorage{&host.blobs, host.db, true, false})) return false;
   for (auto& u : d.users) host.users[u.name] = u;
   for (auto& l : d.libraries) host.libraries[l.name] = std::move(l);
   for (auto& m : d.messages) host.qsysopr.push_back(m);
@@ -22,15 +27,22 @@ bool LoadSeedText(Host& host, const std::string& text, std::string& err) {
   return true;
 }
 
+}  // namespace
+
+bool LoadSeedText(Host& host, const std::string& text, std::string& err) {
+  std::istringstream in(text);
+  return LoadSeedLines(host, [&](std::string& line) { return static_cast<bool>(std::getline(in, line)); }, err);
+}
+
+// Read a line at a time: a large seed (or a state folder of an earlier
+// version) is never whole in memory.
 bool LoadSeedFile(Host& host, const std::string& path, std::string& err) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     err = "cannot read " + path;
     return false;
   }
-  std::stringstream ss;
-  ss << in.rdbuf();
-  if (!LoadSeedText(host, ss.str(), err)) {
+  if (!LoadSeedLines(host, [&](std::string& line) { return static_cast<bool>(std::getline(in, line)); }, err)) {
     err = path + ": " + err;
     return false;
   }
