@@ -141,9 +141,14 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
     err.flush();
     width = shown;
   });
-  RunContext ctx{panel, ListingBuilder([&workbooks] {
-                    return std::make_unique<BuiltinSpreadsheet>([&workbooks](const std::string& path) { workbooks.push_back(path); });
-                  })};
+  // A listing too long for the sheet is said to be incomplete, in the workbook and here.
+  std::vector<std::string> leftOut;
+  RunContext ctx{panel, ListingBuilder(
+                            [&workbooks] {
+                              return std::make_unique<BuiltinSpreadsheet>(
+                                  [&workbooks](const std::string& path) { workbooks.push_back(path); });
+                            },
+                            [&leftOut](const std::string& note) { leftOut.push_back(note); })};
   pipeline.Execute(ctx);
 
   bool sawMessage = false;
@@ -152,6 +157,7 @@ int RunKvxfer(const std::vector<std::string>& args, std::ostream& out, std::ostr
     out << e << '\n';
   }
   for (const auto& w : workbooks) out << "workbook\t" << w << '\n';
+  for (const auto& n : leftOut) out << "omitted\t" << n << '\n';
   std::string result = panel.Text(Ctl::LABEL99);
   if (!result.empty()) out << "label99\t" << result << '\n';
   out.flush();

@@ -1,5 +1,6 @@
-// Runs a program with its window hidden and waits for it to end, polling every
-// 50 ms and letting the caller's window handle its events between polls.
+// Runs a program with its window hidden and waits for it to end, polling at
+// least every 50 ms (and at once when it ends) and letting the caller's window
+// handle its events between polls.
 #pragma once
 #include <functional>
 #include <string>
@@ -18,7 +19,7 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // `commandLine` is a Windows command line: the program path (a Windows path,
 // ".EXE" optional, any case) and the arguments, passed on verbatim.
-// `processEvents` runs once per poll, before the 50 ms sleep.
+// `processEvents` runs once per poll, before the wait of up to 50 ms.
 RunResult RunAndWait(const std::string& commandLine, const std::function<void()>& processEvents,
                      const Environment& environment = {});
 

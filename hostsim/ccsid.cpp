@@ -125,6 +125,29 @@ int UploadCcsid(std::string_view data, int transferCcsid, std::size_t& markLengt
   return transferCcsid;
 }
 
+void UploadCcsidProbe::Feed(std::string_view block) {
+  if (IsEbcdic(transfer_) || transfer_ == 1208 || mark_) return;
+  if (first_ && block.starts_with("\xEF\xBB\xBF")) mark_ = true;
+  first_ = false;
+  if (mark_ || !utf8_) return;
+  bool beyond = false, wide = false;
+  utf8_ = IsUtf8(block, beyond, wide);
+  beyondAscii_ = beyondAscii_ || beyond;
+  wide_ = wide_ || wide;
+  // Only needed when nothing wider than two bytes turns up.
+  if (utf8_ && beyond && !wide_ && converts_) converts_ = Converts(block, transfer_, 1208);
+}
+
+int UploadCcsidProbe::Result(std::size_t& markLength) const {
+  markLength = 0;
+  if (IsEbcdic(transfer_) || transfer_ == 1208) return transfer_;
+  if (mark_) {
+    markLength = 3;
+    return 1208;
+  }
+  return utf8_ && beyondAscii_ && (wide_ || !converts_) ? 1208 : transfer_;
+}
+
 Converter::Converter(int fromCcsid, int toCcsid) : from_(fromCcsid), to_(toCcsid) {
   std::string f = IconvName(fromCcsid), t = IconvName(toCcsid);
   fast_ = (f.empty() || t.empty()) ? kBad : iconv_open(t.c_str(), f.c_str());

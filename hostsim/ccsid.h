@@ -53,6 +53,19 @@ std::string ToUtf8(std::string_view bytes, int ccsid);
 // as UTF-8 gives at most a few two-byte characters).
 int UploadCcsid(std::string_view data, int transferCcsid, std::size_t& markLength);
 
+// The same decision over an upload read in blocks: each block given to Feed
+// must end at a line end (or the end of the data), so that no character is cut.
+class UploadCcsidProbe {
+ public:
+  explicit UploadCcsidProbe(int transferCcsid) : transfer_(transferCcsid) {}
+  void Feed(std::string_view block);
+  int Result(std::size_t& markLength) const;
+
+ private:
+  int transfer_;
+  bool first_ = true, mark_ = false, utf8_ = true, beyondAscii_ = false, wide_ = false, converts_ = true;
+};
+
 // EBCDIC helpers. Blank is 0x40 in every EBCDIC CCSID; SO/SI bracket DBCS runs.
 constexpr char kEbcdicBlank = 0x40;
 constexpr char kShiftOut = 0x0E;

@@ -45,11 +45,11 @@ void SpoilReply(Job& job, const std::optional<Object>& before) {
   if (!job.faults->On(Fault::kToolShortReply)) return;
   Object* o = job.qtemp.FindFile("FTPTEXT");
   PhysicalFile* f = o ? o->file() : nullptr;
-  if (!f || f->members.empty() || !f->members[0].data) return;
+  if (!f || f->members.empty()) return;
   auto keep = static_cast<std::size_t>(job.faults->Number(Fault::kToolShortReply, 8));
-  std::string rec = f->members[0].data->substr(0, std::min<std::size_t>(keep, static_cast<std::size_t>(f->rcdlen)));
+  std::string rec = f->members[0].data.Bytes().substr(0, std::min<std::size_t>(keep, static_cast<std::size_t>(f->rcdlen)));
   if (!rec.empty()) f->rcdlen = static_cast<int>(rec.size());
-  f->members[0].data = std::make_shared<const std::string>(std::move(rec));
+  f->members[0].data = Records::FromBytes(std::move(rec));
 }
 
 CmdResult CrtSavf(Host& host, Job& job, const ClArgs& a) {
@@ -309,11 +309,11 @@ const ClCommandDef* FindCommand(const std::string& name) {
 
 // The saved form of an object: an output queue keeps its spooled files only
 // when they are saved with it.
-std::string SavedForm(const Object& o, bool spooledFiles) {
-  if (spooledFiles || !std::holds_alternative<OutputQueue>(o.body)) return DumpObject(o, false);
+void SavedForm(const Object& o, bool spooledFiles, const PayloadSink& sink) {
+  if (spooledFiles || !std::holds_alternative<OutputQueue>(o.body)) return DumpObjectTo(o, false, sink);
   Object queue = o;
   queue.outq()->files.clear();
-  return DumpObject(queue, false);
+  DumpObjectTo(queue, false, sink);
 }
 
 // Whether the system holds a spooled file of that job, name and number.
@@ -373,14 +373,18 @@ CmdResult SaveLibraryTo(Host& host, Job& job, const std::string& lib, Object& sa
   Library* l = ResolveLibrary(host, job, lib);
   if (!l) return Fail("CPF3781", "Library " + lib + " not found.");
   if (lib == "QTEMP" || lib == "QSYS") return Fail("CPF3738", "Library " + lib + " cannot be saved.");
-  SaveImage img{"LIB", lib, 0, release, Now(), ""};
-  img.payload = "LIB " + lib + " TEXT(" + Quote(l->text) + ")\n";
-  for (const auto& [key, o] : l->objects) {
-    if (&o == &savf) continue;   // a save file never holds itself
-    img.payload += SavedForm(o, spooledFiles);
-    ++img.objects;
-  }
-  auto blob = host.blobs.FromBytes(BuildImage(img));
+  SaveImage img{"LIB", lib, 0, release, Now(), "", 0};
+  // The image goes straight to its file, an object (and a member) at a time.
+  const std::string path = host.blobs.NewPath();
+  bool written = WriteImageFile(path, img, [&](const PayloadSink& sink) {
+    sink("LIB " + lib + " TEXT(" + Quote(l->text) + ")\n");
+    for (const auto& [key, o] : l->objects) {
+      if (&o == &savf) continue;   // a save file never holds itself
+      SavedForm(o, spooledFiles, sink);
+      ++img.objects;
+    }
+  });
+  auto blob = written ? host.blobs.Adopt(path) : nullptr;
   if (!blob) return Fail("CPF3782", "Save file " + savf.name + " could not be written.");
   savf.savf()->blob = std::move(blob);
   host.dirty = true;
@@ -392,8 +396,7 @@ CmdResult SaveObjectsTo(Host& host, Job& job, const std::string& lib, const std:
                         bool spooledFiles) {
   Library* l = ResolveLibrary(host, job, lib);
   if (!l) return Fail("CPF3781", "Library " + lib + " not found.");
-  SaveImage img{"OBJ", lib, 0, release, Now(), ""};
-  img.payload = "LIB " + lib + " TEXT(" + Quote(l->text) + ")\n";
+  std::vector<const Object*> chosen;
   for (const auto& [key, o] : l->objects) {
     if (&o == &savf) continue;
     bool nameOk = false, typeOk = false;
@@ -402,12 +405,16 @@ CmdResult SaveObjectsTo(Host& host, Job& job, const std::string& lib, const std:
       else if (n.size() > 1 && n.back() == '*' && o.name.compare(0, n.size() - 1, n, 0, n.size() - 1) == 0) nameOk = true;
     }
     for (const auto& t : types) typeOk = typeOk || t == "*ALL" || t == o.type;
-    if (!nameOk || !typeOk) continue;
-    img.payload += SavedForm(o, spooledFiles);
-    ++img.objects;
+    if (nameOk && typeOk) chosen.push_back(&o);
   }
-  if (img.objects == 0) return Fail("CPF3770", "No objects saved or restored for library " + lib + ".");
-  auto blob = host.blobs.FromBytes(BuildImage(img));
+  if (chosen.empty()) return Fail("CPF3770", "No objects saved or restored for library " + lib + ".");
+  SaveImage img{"OBJ", lib, static_cast<int>(chosen.size()), release, Now(), "", 0};
+  const std::string path = host.blobs.NewPath();
+  bool written = WriteImageFile(path, img, [&](const PayloadSink& sink) {
+    sink("LIB " + lib + " TEXT(" + Quote(l->text) + ")\n");
+    for (const Object* o : chosen) SavedForm(*o, spooledFiles, sink);
+  });
+  auto blob = written ? host.blobs.Adopt(path) : nullptr;
   if (!blob) return Fail("CPF3782", "Save file " + savf.name + " could not be written.");
   savf.savf()->blob = std::move(blob);
   host.dirty = true;
@@ -419,13 +426,16 @@ CmdResult RestoreFrom(Host& host, Job& job, const std::string& savlib, Object& s
   auto blob = savf.savf()->blob;
   SaveImage img;
   std::string why;
-  if (!blob || !ReadImage(blob->path, blob->size, true, img, why))
+  if (!blob || !ReadImage(blob->path, blob->size, false, img, why))
     return Fail("CPF3782", "File " + savf.name + " not a save file or contains no data: " + (blob ? why : "the save file is empty") + ".");
   if (img.library != savlib) return Fail("CPF3780", "Specified file for library " + savlib + " not found.");
   if (opt.wholeLibrary && img.kind != "LIB") return Fail("CPF3780", "Specified file for library " + savlib + " not found.");
   SeedData data;
   // Save files inside the image become blobs of their own.
-  if (!ParseSeed(img.payload, data, why, &host.blobs) || data.libraries.size() != 1)
+  // Read a line at a time: large members go to the database as they are read.
+  PayloadLines lines(blob->path, img.payloadSize);
+  if (!ParseSeedLines([&](std::string& line) { return lines.Next(line); }, data, why, SeedStorage{&host.blobs, host.db, false, false}) ||
+      data.libraries.size() != 1)
     return Fail("CPF3743", "File cannot be restored, displayed, or listed: " + why + ".");
   Library* target = ResolveLibrary(host, job, rstlib);
   if (!target) {
@@ -543,7 +553,7 @@ void WriteReply(Job& job, const std::string& program, int statusPos, const std::
   std::string rec = FromUtf8(utf8, f->ccsid);
   auto fit = FitRecord(rec, 256);
   rec = fit ? *fit : rec.substr(0, 256);
-  f->members.push_back({"FTPTEXT", "", "", std::make_shared<const std::string>(rec), Now()});
+  f->members.push_back({"FTPTEXT", "", "", Records::FromBytes(rec), Now()});
   job.qtemp.Put(std::move(o));
 }
 

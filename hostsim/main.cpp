@@ -168,13 +168,20 @@ int main(int argc, char** argv) {
     return 1;
   }
   bool loaded = false;
-  if (!state.empty() && std::filesystem::exists(state + "/host.seed")) {
-    if (!hostsim::LoadSeedFile(host, state + "/host.seed", err)) {
+  if (!state.empty()) {
+    if (!hostsim::OpenState(host, state, loaded, err)) {
       std::fprintf(stderr, "hostsim: %s\n", err.c_str());
       return 1;
     }
-    hostsim::PruneBlobs(host);
-    loaded = true;
+    if (loaded) hostsim::PruneBlobs(host);
+  } else {
+    // Large members go to a private database that disappears with the process.
+    host.db = std::make_shared<hostsim::Database>();
+    if (!host.db->Open("", false, err)) {
+      std::fprintf(stderr, "hostsim: %s\n", err.c_str());
+      std::filesystem::remove_all(blobDir);
+      return 1;
+    }
   }
   if (!loaded) {
     if (seed.empty()) host.MakeMinimal();
@@ -184,7 +191,11 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (host.users.empty()) host.users["QSECOFR"] = {"QSECOFR", "QSECOFR", "", 0, false};
-    if (!state.empty() && !hostsim::SaveState(host, state, err)) std::fprintf(stderr, "hostsim: %s\n", err.c_str());
+    host.dirty = true;
+  }
+  if (!state.empty() && !hostsim::SaveState(host, err)) {
+    std::fprintf(stderr, "hostsim: %s\n", err.c_str());
+    return 1;
   }
 
   hostsim::Server server(host, opt);
@@ -194,18 +205,11 @@ int main(int argc, char** argv) {
     if (tempBlobs) std::filesystem::remove_all(blobDir);
     return 1;
   }
-  std::mutex saveMu;
   auto save = [&] {
-    if (state.empty()) return;
-    std::lock_guard lock(saveMu);
-    bool dirty;
-    {
-      std::lock_guard l(host.mu);
-      dirty = host.dirty;
-    }
     std::string e;
-    if (dirty && !hostsim::SaveState(host, state, e)) std::fprintf(stderr, "hostsim: %s\n", e.c_str());
+    if (!hostsim::SaveState(host, e)) std::fprintf(stderr, "hostsim: %s\n", e.c_str());
   };
+  server.onChange = save;
   server.onSessionEnd = save;
   std::FILE* logFile = nullptr;
   std::mutex logMu;

@@ -21,12 +21,60 @@ std::string ResolveTargetRelease(const std::string& tgtrls) {
   return "";
 }
 
-std::string BuildImage(const SaveImage& img) {
+namespace {
+std::string Header(const SaveImage& img, std::uint64_t payload) {
   std::ostringstream h;
   h << kMagic << "KIND=" << img.kind << "\nLIB=" << img.library << "\nOBJECTS=" << img.objects
-    << "\nTGTRLS=" << img.release << "\nSAVED=" << img.saved << "\nPAYLOAD=" << img.payload.size() << "\n";
+    << "\nTGTRLS=" << img.release << "\nSAVED=" << img.saved << "\nPAYLOAD=" << payload << "\n";
   std::string out = h.str();
   out.resize(kSavfRecord, '\0');
+  return out;
+}
+}  // namespace
+
+bool WriteImageFile(const std::string& path, SaveImage& img, const std::function<void(const PayloadSink&)>& payload) {
+  std::unique_ptr<FILE, int (*)(FILE*)> fp(std::fopen(path.c_str(), "wbx"), std::fclose);
+  if (!fp) return false;
+  bool ok = std::fwrite(std::string(kSavfRecord, '\0').data(), 1, kSavfRecord, fp.get()) == kSavfRecord;
+  std::uint64_t size = 0;
+  payload([&](std::string_view part) {
+    ok = ok && std::fwrite(part.data(), 1, part.size(), fp.get()) == part.size();
+    size += part.size();
+  });
+  const std::string pad((kSavfRecord - size % kSavfRecord) % kSavfRecord, '\0');
+  const std::string head = Header(img, size);
+  ok = ok && std::fwrite(pad.data(), 1, pad.size(), fp.get()) == pad.size() && std::fseek(fp.get(), 0, SEEK_SET) == 0 &&
+       std::fwrite(head.data(), 1, head.size(), fp.get()) == head.size();
+  ok = std::fclose(fp.release()) == 0 && ok;
+  if (!ok) std::remove(path.c_str());
+  img.payloadSize = size;
+  return ok;
+}
+
+PayloadLines::PayloadLines(const std::string& path, std::uint64_t payloadSize)
+    : fp_(std::fopen(path.c_str(), "rb")), left_(payloadSize) {
+  if (fp_ && std::fseek(fp_, static_cast<long>(kSavfRecord), SEEK_SET) != 0) left_ = 0;
+}
+
+PayloadLines::~PayloadLines() {
+  if (fp_) std::fclose(fp_);
+}
+
+bool PayloadLines::Next(std::string& line) {
+  line.clear();
+  if (!fp_ || left_ == 0) return false;
+  int ch;
+  while (left_ > 0 && (ch = getc_unlocked(fp_)) != EOF) {
+    --left_;
+    if (ch == '\n') return true;
+    line.push_back(static_cast<char>(ch));
+  }
+  if (left_ > 0) left_ = 0;   // the file ended early
+  return !line.empty();
+}
+
+std::string BuildImage(const SaveImage& img) {
+  std::string out = Header(img, img.payload.size());
   out += img.payload;
   out.resize((out.size() + kSavfRecord - 1) / kSavfRecord * kSavfRecord, '\0');
   return out;
@@ -66,6 +114,7 @@ bool ReadImage(const std::string& path, std::uint64_t size, bool full, SaveImage
     else if (k == "SAVED") img.saved = std::atoll(v.c_str());
     else if (k == "PAYLOAD") payload = std::strtoull(v.c_str(), nullptr, 10);
   }
+  img.payloadSize = payload;
   if ((img.kind != "LIB" && img.kind != "OBJ") || img.library.empty() || payload > size - kSavfRecord) {
     err = "the save-file header is damaged";
     return false;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 
 #include "hostsim/ccsid.h"
@@ -112,10 +113,17 @@ struct Ctx {
   Object* obj = nullptr;
   Member* mbr = nullptr;
   SpooledFile* splf = nullptr;
-  std::string pending;       // records of the member being read
-  std::string savfBytes;     // inline bytes of the save file being read
+  std::unique_ptr<RecordsWriter> pending;   // records of the member being read
+  std::size_t records = 0;                  // how many so far
+  // Inline bytes of the save file being read go straight to a blob file.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> savfOut{nullptr, std::fclose};
+  std::string savfPath;
+  bool savfOk = true;
   Object* savfObj = nullptr;
   BlobStore* blobs = nullptr;
+  std::shared_ptr<Database> db;
+  bool references = false;
+  bool pieces = false;
   int line = 0;
   std::string err;
 
@@ -123,31 +131,61 @@ struct Ctx {
     err = "line " + std::to_string(line) + ": " + why;
     return false;
   }
+  ~Ctx() {
+    // A seed that failed part-way through a save file leaves no blob behind.
+    if (savfOut) {
+      savfOut.reset();
+      std::remove(savfPath.c_str());
+    }
+  }
 };
 
-bool FlushSavf(Ctx& c) {
-  if (c.savfObj && !c.savfBytes.empty()) {
-    if (!c.blobs) return c.Fail("save file data cannot be stored");
-    c.savfObj->savf()->blob = c.blobs->FromBytes(c.savfBytes);
-    if (!c.savfObj->savf()->blob) return c.Fail("cannot write save file data");
+bool SavfBytes(Ctx& c, const std::string& bytes) {
+  if (!c.blobs) return c.Fail("save file data cannot be stored");
+  if (!c.savfOut) {
+    c.savfPath = c.blobs->NewPath();
+    c.savfOut.reset(std::fopen(c.savfPath.c_str(), "wbx"));
+    if (!c.savfOut) return c.Fail("cannot write save file data");
   }
-  c.savfBytes.clear();
-  c.savfObj = nullptr;
+  c.savfOk = c.savfOk && std::fwrite(bytes.data(), 1, bytes.size(), c.savfOut.get()) == bytes.size();
   return true;
+}
+
+bool FlushSavf(Ctx& c) {
+  bool ok = true;
+  if (c.savfOut) {
+    ok = std::fclose(c.savfOut.release()) == 0 && c.savfOk;
+    if (ok) c.savfObj->savf()->blob = c.blobs->Adopt(c.savfPath);
+    if (!ok || !c.savfObj->savf()->blob) {
+      std::remove(c.savfPath.c_str());
+      ok = c.Fail("cannot write save file data");
+    }
+  }
+  c.savfOk = true;
+  c.savfObj = nullptr;
+  return ok;
 }
 
 bool AddRecord(Ctx& c, const std::string& rec) {
   PhysicalFile* f = c.obj ? c.obj->file() : nullptr;
   if (!f || !c.mbr) return c.Fail("record outside a member");
+  if (c.mbr->data.size()) return c.Fail("records after PIECES");
   if (static_cast<int>(rec.size()) != f->rcdlen) return c.Fail("record length " + std::to_string(rec.size()) +
                                                                   " differs from the file's " + std::to_string(f->rcdlen));
-  c.pending.append(rec);
-  return true;
+  if (!c.pending) c.pending = std::make_unique<RecordsWriter>(c.db, static_cast<std::size_t>(f->rcdlen));
+  ++c.records;
+  return c.pending->Append(rec) || c.Fail("cannot store the records");
 }
 
-void FlushMember(Ctx& c) {
-  if (c.mbr && !c.pending.empty()) c.mbr->data = std::make_shared<const std::string>(std::move(c.pending));
-  c.pending.clear();
+bool FlushMember(Ctx& c) {
+  bool ok = true;
+  if (c.mbr && c.pending) {
+    c.mbr->data = c.pending->Finish(kEbcdicBlank);
+    ok = c.pending->ok() || c.Fail("cannot store the records");
+  }
+  c.pending.reset();
+  c.records = 0;
+  return ok;
 }
 
 bool TextLine(Ctx& c, const std::string& text) {
@@ -161,7 +199,7 @@ bool TextLine(Ctx& c, const std::string& text) {
   if (f->source) {
     auto fit = FitRecord(e, static_cast<std::size_t>(f->rcdlen - 12));
     if (!fit) return c.Fail("source line longer than the record");
-    int seq = static_cast<int>(c.pending.size() / static_cast<std::size_t>(f->rcdlen)) + 1;
+    int seq = static_cast<int>(c.records) + 1;
     return AddRecord(c, MakeSourceRecord(seq * 100, "000000", *fit, f->rcdlen));
   }
   auto fit = FitRecord(e, static_cast<std::size_t>(f->rcdlen));
@@ -211,7 +249,7 @@ bool Statement(Ctx& c, const std::string& line) {
     }
     return true;
   };
-  if (v != "ROW") FlushMember(c);
+  if (v != "ROW" && !FlushMember(c)) return false;
   if (!FlushSavf(c)) return false;
   if (v == "USER") {
     auto a = bind({"NAME", "PASSWORD", "TEXT", "STATUS"});
@@ -271,7 +309,7 @@ bool Statement(Ctx& c, const std::string& line) {
       c.savfObj = c.obj;
       std::string blob = a->Text("BLOB");
       if (!blob.empty()) {
-        if (!c.blobs || blob.find('/') != std::string::npos) return c.Fail("BLOB not allowed here");
+        if (!c.blobs || !c.references || blob.find('/') != std::string::npos) return c.Fail("BLOB not allowed here");
         c.obj->savf()->blob = c.blobs->Adopt(c.blobs->dir() + "/" + blob);
         if (!c.obj->savf()->blob) return c.Fail("blob " + blob + " missing");
       }
@@ -306,11 +344,17 @@ bool Statement(Ctx& c, const std::string& line) {
     PhysicalFile* f = c.obj ? c.obj->file() : nullptr;
     if (!f) return c.Fail("MBR outside a physical file");
     if (f->rcdlen <= 0) return c.Fail("file has neither RCDLEN nor FIELD statements");
-    auto a = bind({"NAME", "TYPE", "TEXT", "CHANGED"});
+    auto a = bind({"NAME", "TYPE", "TEXT", "CHANGED", "PIECES", "SIZE"});
     if (!a || !nameOk(a->Text("NAME"))) return false;
     if (f->FindMember(a->Text("NAME"))) return c.Fail("member defined twice");
-    f->members.push_back({a->Text("NAME"), a->Text("TEXT"), a->Text("TYPE"), std::make_shared<const std::string>(),
-                          ToTime(a->Text("CHANGED"), 0)});
+    Records data;
+    if (!a->Text("PIECES").empty()) {
+      if (!c.pieces || !c.db) return c.Fail("PIECES not allowed here");
+      long long id = ToTime(a->Text("PIECES"), 0), size = ToTime(a->Text("SIZE"), -1);
+      if (id <= 0 || size <= 0 || size % f->rcdlen != 0) return c.Fail("PIECES needs a content and a SIZE of whole records");
+      data = Records::Stored(c.db, id, static_cast<std::uint64_t>(size));
+    }
+    f->members.push_back({a->Text("NAME"), a->Text("TEXT"), a->Text("TYPE"), std::move(data), ToTime(a->Text("CHANGED"), 0)});
     c.mbr = &f->members.back();
     return true;
   }
@@ -340,13 +384,16 @@ bool Statement(Ctx& c, const std::string& line) {
 
 }  // namespace
 
-bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobStore* blobs) {
+bool ParseSeedLines(const std::function<bool(std::string&)>& next, SeedData& out, std::string& err,
+                    const SeedStorage& storage) {
   Ctx c;
   c.out = &out;
-  c.blobs = blobs;
-  std::istringstream in(text);
+  c.blobs = storage.blobs;
+  c.db = storage.db;
+  c.references = storage.references;
+  c.pieces = storage.pieces;
   std::string line;
-  while (std::getline(in, line)) {
+  while (next(line)) {
     ++c.line;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::size_t b = line.find_first_not_of(" \t");
@@ -359,7 +406,7 @@ bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobSto
     } else if (line.compare(b, 4, "HEX ") == 0 || line.compare(b, 4, "hex ") == 0) {
       std::string bytes;
       if (!FromHex(std::string_view(line).substr(b + 4), bytes)) ok = c.Fail("bad hex");
-      else if (c.savfObj) { c.savfBytes += bytes; ok = true; }
+      else if (c.savfObj) ok = SavfBytes(c, bytes);
       else ok = AddRecord(c, bytes);
     } else {
       ok = Statement(c, line.substr(b));
@@ -369,12 +416,16 @@ bool ParseSeed(const std::string& text, SeedData& out, std::string& err, BlobSto
       return false;
     }
   }
-  FlushMember(c);
-  if (!FlushSavf(c)) {
+  if (!FlushMember(c) || !FlushSavf(c)) {
     err = c.err;
     return false;
   }
   return true;
+}
+
+bool ParseSeed(const std::string& text, SeedData& out, std::string& err, const SeedStorage& storage) {
+  std::istringstream in(text);
+  return ParseSeedLines([&](std::string& line) { return static_cast<bool>(std::getline(in, line)); }, out, err, storage);
 }
 
 std::string Quote(const std::string& s) {
@@ -387,8 +438,15 @@ std::string Quote(const std::string& s) {
   return r + "'";
 }
 
-std::string DumpObject(const Object& o, bool blobRefs) {
+void DumpObjectTo(const Object& o, bool blobRefs, const std::function<void(std::string_view)>& sink) {
+  // Written out whenever it grows past a few pages, so that a large member or
+  // save file is never held as text.
   std::ostringstream s;
+  auto drain = [&](bool always) {
+    if (!always && s.tellp() < 256 * 1024) return;
+    sink(s.str());
+    s.str("");
+  };
   auto common = [&]() { s << " TEXT(" << Quote(o.text) << ") OWNER(" << o.owner << ") CREATED(" << o.created << ")"; };
   if (const auto* f = std::get_if<PhysicalFile>(&o.body)) {
     s << (f->source ? "SRCPF " : "PF ") << o.name << " RCDLEN(" << f->rcdlen << ") CCSID(" << f->ccsid << ")";
@@ -400,10 +458,17 @@ std::string DumpObject(const Object& o, bool blobRefs) {
           << (fd.ccsid ? " CCSID(" + std::to_string(fd.ccsid) + ")" : "") << "\n";
     for (const auto& m : f->members) {
       s << "MBR " << m.name << " TYPE(" << Quote(m.srcType) << ") TEXT(" << Quote(m.text) << ") CHANGED(" << m.changed
-        << ")\n";
-      const std::string& d = *m.data;
-      for (std::size_t off = 0; off + static_cast<std::size_t>(f->rcdlen) <= d.size(); off += static_cast<std::size_t>(f->rcdlen))
-        s << "HEX " << ToHex(std::string_view(d).substr(off, static_cast<std::size_t>(f->rcdlen))) << "\n";
+        << ")";
+      if (blobRefs && m.data.content()) {
+        s << " PIECES(" << m.data.content() << ") SIZE(" << m.data.size() << ")\n";
+        continue;
+      }
+      s << "\n";
+      m.data.ForEachRecord(static_cast<std::size_t>(f->rcdlen), [&](std::string_view rec) {
+        s << "HEX " << ToHex(rec) << "\n";
+        drain(false);
+        return true;
+      });
     }
   } else if (const auto* p = std::get_if<Program>(&o.body)) {
     s << "PGM " << o.name << " ROUTINE(" << (p->routine.empty() ? "*NONE" : p->routine) << ") ATTR(" << o.attribute << ")";
@@ -422,7 +487,10 @@ std::string DumpObject(const Object& o, bool blobRefs) {
         if (fp) {
           char buf[64];
           std::size_t n;
-          while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) s << "HEX " << ToHex(std::string_view(buf, n)) << "\n";
+          while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) {
+            s << "HEX " << ToHex(std::string_view(buf, n)) << "\n";
+            drain(false);
+          }
           std::fclose(fp);
         }
       }
@@ -437,7 +505,13 @@ std::string DumpObject(const Object& o, bool blobRefs) {
       for (const auto& l : sp.lines) s << "| " << l << "\n";
     }
   }
-  return s.str();
+  drain(true);
+}
+
+std::string DumpObject(const Object& o, bool blobRefs) {
+  std::string out;
+  DumpObjectTo(o, blobRefs, [&](std::string_view p) { out.append(p); });
+  return out;
 }
 
 std::string DumpLibrary(const Library& lib, bool blobRefs) {

@@ -24,6 +24,7 @@
 #include "hostsim/commands.h"
 #include "hostsim/faults.h"
 #include "hostsim/savf.h"
+#include "hostsim/upload_lines.h"
 
 namespace hostsim {
 namespace {
@@ -61,7 +62,6 @@ struct Target {
 };
 
 struct Snapshot;
-class UploadLines;
 
 class Session {
  public:
@@ -144,7 +144,7 @@ class Session {
   // RETR in steps.
   bool TakeSnapshot(Target& t, Snapshot& s);
   bool SendSaveFile(Stream& data, const Blob* blob, Throttle& rate);
-  bool SendBytes(Stream& data, const std::string& bytes, Throttle& rate);
+  bool SendBytes(Stream& data, const Records& bytes, Throttle& rate);
   bool SendRecords(Stream& data, const Snapshot& s, Converter& conv, Throttle& rate);
   template <class Emit>
   bool ForEachTextLine(const Snapshot& s, Converter& conv, Emit&& emit);
@@ -155,13 +155,16 @@ class Session {
   enum class Received { kOk, kBroken, kDiskFull };
   template <class Take>
   Received Receive(Stream& data, Take&& take);
-  Received ReceiveAll(std::unique_ptr<Stream> data, std::string& bytes);
   Received ReceiveToFile(std::unique_ptr<Stream> data, const std::string& path);
   void StoreSaveFile(const Target& t, std::unique_ptr<Stream> data);
-  void StoreMember(const Target& t, std::string data);
+  void StoreMember(const Target& t, const std::string& path);
+  // Commits what the subcommand changed (the kept state), before its reply.
+  void Commit() {
+    if (srv_.onChange) srv_.onChange();
+  }
   int StoreCcsid(const PhysicalFile* f) const;
   bool NewFileRecordLength(const Target& t, const UploadLines& lines, int& rcdlen);
-  bool TextRecords(const Target& t, const UploadLines& lines, bool source, int rcdlen, std::string& records);
+  bool TextRecords(const Target& t, const UploadLines& lines, bool source, int rcdlen, RecordsWriter& records);
 
  public:
   // Subcommand handlers (the verb table names them).
@@ -303,6 +306,7 @@ void Session::Run() {
       continue;
     }
     Dispatch(verb, arg);
+    Commit();
   }
 }
 
@@ -837,7 +841,7 @@ bool Session::ControlGone() {
 struct Snapshot {
   bool savf = false;
   std::shared_ptr<const Blob> blob;
-  std::shared_ptr<const std::string> data;
+  Records data;
   int rcdlen = 0, ccsid = 0;
   bool source = false;
 };
@@ -894,7 +898,7 @@ void Session::Retr(const std::string& arg) {
   dataCut_ = false;
   Throttle rate(faults_.Number(Fault::kDataRate, 0));
   bool ok = s.savf ? SendSaveFile(*data, s.blob.get(), rate)
-                   : type_ == 'I' ? SendBytes(*data, *s.data, rate) : SendRecords(*data, s, *conv, rate);
+                   : type_ == 'I' ? SendBytes(*data, s.data, rate) : SendRecords(*data, s, *conv, rate);
   EndData(data);
   if (half && faults_.On(Fault::kDataHalf226)) return Reply(opt_.completionCode, "File transfer completed successfully.");
   if (!ok || half) return Reply(426, "Data connection closed; transfer ended abnormally.");
@@ -904,7 +908,7 @@ void Session::Retr(const std::string& arg) {
 // The number of bytes a RETR sends.
 std::uint64_t Session::RetrSize(const Snapshot& s, Converter* conv) {
   if (s.savf) return s.blob ? s.blob->size : 0;
-  if (!conv) return s.data->size();
+  if (!conv) return s.data.size();
   std::uint64_t total = 0;
   ForEachTextLine(s, *conv, [&](const std::string& out) {
     total += out.size();
@@ -974,11 +978,13 @@ bool Session::SendSaveFile(Stream& data, const Blob* blob, Throttle& rate) {
   return ok;
 }
 
-bool Session::SendBytes(Stream& data, const std::string& d, Throttle& rate) {
-  bool ok = true;
-  for (std::size_t off = 0; ok && off < d.size(); off += kChunk)
-    ok = Push(data, d.data() + off, std::min(kChunk, d.size() - off), rate);
-  return ok;
+bool Session::SendBytes(Stream& data, const Records& d, Throttle& rate) {
+  return d.ForEachPiece([&](std::string_view p) {
+    bool ok = true;
+    for (std::size_t off = 0; ok && off < p.size(); off += kChunk)
+      ok = Push(data, p.data() + off, std::min(kChunk, p.size() - off), rate);
+    return ok;
+  });
 }
 
 // One line per record, converted, trailing blanks cut unless SITE TRIM 0; a
@@ -986,22 +992,20 @@ bool Session::SendBytes(Stream& data, const std::string& d, Throttle& rate) {
 // lines a piece at a time and returns false to stop.
 template <class Emit>
 bool Session::ForEachTextLine(const Snapshot& s, Converter& conv, Emit&& emit) {
-  const std::string& d = *s.data;
   std::string out;
   out.reserve(kChunk + 4096);
   std::size_t skip = s.source ? 12 : 0;
-  std::size_t rl = static_cast<std::size_t>(s.rcdlen);
-  for (std::size_t off = 0; off + rl <= d.size(); off += rl) {
-    std::string_view rec(d.data() + off + skip, rl - skip);
+  bool ok = s.data.ForEachRecord(static_cast<std::size_t>(s.rcdlen), [&](std::string_view rec) {
+    rec.remove_prefix(skip);
     if (trim_) rec = rec.substr(0, TrimmedLength(rec));
     conv.Convert(rec, out);
     out += "\r\n";
-    if (out.size() >= kChunk) {
-      if (!emit(out)) return false;
-      out.clear();
-    }
-  }
-  return out.empty() || emit(out);
+    if (out.size() < kChunk) return true;
+    bool more = emit(out);
+    out.clear();
+    return more;
+  });
+  return ok && (out.empty() || emit(out));
 }
 
 bool Session::SendRecords(Stream& data, const Snapshot& s, Converter& conv, Throttle& rate) {
@@ -1023,12 +1027,16 @@ void Session::Stor(const std::string& arg) {
   if (!stream) return;
   if (faults_.On(Fault::kDataStall)) return Stall(stream, false);
   if (toSavf) return StoreSaveFile(t, std::move(stream));
-  std::string data;
-  Received r = ReceiveAll(std::move(stream), data);
+  // The bytes wait in a file of the blob folder until they have all arrived;
+  // a process killed meanwhile leaves the member as it was (and the file is
+  // swept at the next start).
+  std::string path = host_.blobs.NewPath();
+  Received r = ReceiveToFile(std::move(stream), path);
   if (r == Received::kOk && ControlGone()) r = Received::kBroken;
-  if (r == Received::kDiskFull) return Reply(452, "Insufficient storage space. Member " + t.mbr + " not changed.");
-  if (r != Received::kOk) return Reply(426, "Data connection closed; transfer ended abnormally. Member not changed.");
-  StoreMember(t, std::move(data));
+  if (r == Received::kDiskFull) Reply(452, "Insufficient storage space. Member " + t.mbr + " not changed.");
+  else if (r != Received::kOk) Reply(426, "Data connection closed; transfer ended abnormally. Member not changed.");
+  else StoreMember(t, path);
+  ::unlink(path.c_str());
 }
 
 bool Session::CheckStoreTarget(const Target& t, bool& toSavf) {
@@ -1076,16 +1084,6 @@ Session::Received Session::Receive(Stream& data, Take&& take) {
   return r;
 }
 
-// Reads the data connection to its end and closes it.
-Session::Received Session::ReceiveAll(std::unique_ptr<Stream> stream, std::string& data) {
-  Received r = Receive(*stream, [&](const char* p, std::size_t n) {
-    data.append(p, n);
-    return true;
-  });
-  EndData(stream);
-  return r;
-}
-
 // Copies the data connection to `path` and closes it; kBroken also when the file cannot be written.
 Session::Received Session::ReceiveToFile(std::unique_ptr<Stream> stream, const std::string& path) {
   int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -1121,42 +1119,16 @@ void Session::StoreSaveFile(const Target& t, std::unique_ptr<Stream> stream) {
   std::string why;
   if (blob->size > 0 && !ReadImage(blob->path, blob->size, false, img, why))
     return Reply(550, "Data is not a save file image (" + why + "); save file " + t.file + " not changed.");
-  std::lock_guard lock(host_.mu);
+  std::unique_lock lock(host_.mu);
   Library* l = ResolveLibrary(host_, *job_, t.lib);
   Object* o = l ? l->FindFile(t.file) : nullptr;
   if (!o || !o->savf()) return Reply(550, "Save file " + t.file + " in library " + t.lib + " no longer exists.");
   o->savf()->blob = blob->size ? blob : nullptr;
   host_.dirty = host_.dirty || t.lib != "QTEMP";
+  lock.unlock();
+  Commit();
   Reply(opt_.completionCode, "File transfer completed successfully.");
 }
-
-// The lines of an upload, each converted to the file's CCSID on its own, so
-// that memory stays near the size of the upload and its records.
-class UploadLines {
- public:
-  UploadLines(const std::string& data, Converter& conv) : data_(data), conv_(conv) {}
-  // Calls fn(convertedLine, lineNumber) until it returns false; false then.
-  template <class Fn>
-  bool ForEach(Fn&& fn) const {
-    std::size_t pos = 0, n = 0;
-    std::string e;
-    while (pos < data_.size()) {
-      std::size_t nl = data_.find('\n', pos);
-      std::size_t end = nl == std::string::npos ? data_.size() : nl;
-      std::string_view ln(data_.data() + pos, end - pos);
-      while (!ln.empty() && ln.back() == '\r') ln.remove_suffix(1);
-      e.clear();
-      conv_.Convert(ln, e);
-      if (!fn(e, ++n)) return false;
-      pos = nl == std::string::npos ? data_.size() : nl + 1;
-    }
-    return true;
-  }
-
- private:
-  const std::string& data_;
-  Converter& conv_;
-};
 
 // The CCSID of the member's file: its own, or for a file the upload creates,
 // the EBCDIC CCSID that goes with the transfer type.
@@ -1168,45 +1140,69 @@ int Session::StoreCcsid(const PhysicalFile* f) const {
 }
 
 // Binary data is cut into records as it is; text lines are converted to the
-// file's CCSID. The member (and a new file) is made only when every record fits.
-void Session::StoreMember(const Target& t, std::string data) {
-  std::lock_guard lock(host_.mu);
-  Library* l = ResolveLibrary(host_, *job_, t.lib);
-  if (!l) return Reply(550, "Library " + t.lib + " not found.");
-  Object* o = l->FindFile(t.file);
-  if (o && !o->file()) return Reply(550, "File " + t.file + " in library " + t.lib + " cannot be written.");
-  PhysicalFile* f = o ? o->file() : nullptr;
+// file's CCSID. The records are built outside the lock, a piece at a time, from
+// the file the upload was copied into; the member (and a new file) is replaced
+// only when every record fits, and that change is committed before the reply.
+void Session::StoreMember(const Target& t, const std::string& path) {
+  bool exists = false, source = false;
+  int fileCcsid = 0, rcdlen = 512;
+  {
+    std::lock_guard lock(host_.mu);
+    Library* l = ResolveLibrary(host_, *job_, t.lib);
+    if (!l) return Reply(550, "Library " + t.lib + " not found.");
+    Object* o = l->FindFile(t.file);
+    if (o && !o->file()) return Reply(550, "File " + t.file + " in library " + t.lib + " cannot be written.");
+    PhysicalFile* f = o ? o->file() : nullptr;
+    exists = f != nullptr;
+    source = f && f->source;
+    fileCcsid = StoreCcsid(f);
+    if (f) rcdlen = f->rcdlen;
+  }
   bool text = type_ != 'I';
-  int fileCcsid = StoreCcsid(f);
-  int rcdlen = f ? f->rcdlen : 512;
-  auto records = std::make_shared<std::string>();
+  Records records;
   if (text) {
     // A PC file in UTF-8 is read as UTF-8 whatever the transfer type says.
     std::size_t mark = 0;
-    const int from = TextCcsid() ? UploadCcsid(data, TextCcsid(), mark) : fileCcsid;
-    data.erase(0, mark);
+    const int from = TextCcsid() ? UploadFileCcsid(path, TextCcsid(), mark) : fileCcsid;
     Converter conv(from, fileCcsid);
     if (!conv.ok()) return Reply(550, "Data conversion to CCSID " + std::to_string(fileCcsid) + " not available.");
-    UploadLines lines(data, conv);
-    if (!f && !NewFileRecordLength(t, lines, rcdlen)) return;
-    if (!TextRecords(t, lines, f && f->source, rcdlen, *records)) return;
+    UploadLines lines(path, mark, conv);
+    if (!exists && !NewFileRecordLength(t, lines, rcdlen)) return;
+    RecordsWriter w(host_.db, static_cast<std::size_t>(rcdlen));
+    if (!TextRecords(t, lines, source, rcdlen, w)) return;
+    records = w.Finish(kEbcdicBlank);
+    if (!w.ok()) return Reply(451, "Member " + t.mbr + " could not be written; member not changed.");
   } else {
-    records->assign(std::move(data));
-    std::size_t rem = records->size() % static_cast<std::size_t>(rcdlen);
-    if (rem) records->append(static_cast<std::size_t>(rcdlen) - rem, kEbcdicBlank);
+    RecordsWriter w(host_.db, static_cast<std::size_t>(rcdlen));
+    bool read = ForEachBlock(path, 0, [&](std::string_view block) { return w.Append(block); });
+    records = w.Finish(kEbcdicBlank);
+    if (!read || !w.ok()) return Reply(451, "Member " + t.mbr + " could not be written; member not changed.");
   }
-  if (!o) {
-    o = &l->Put(MakeDataFile(t.file, rcdlen, text ? fileCcsid : 65535, ""));
-    f = o->file();
+  {
+    std::lock_guard lock(host_.mu);
+    Library* l = ResolveLibrary(host_, *job_, t.lib);
+    if (!l) return Reply(550, "Library " + t.lib + " not found.");
+    Object* o = l->FindFile(t.file);
+    PhysicalFile* f = o ? o->file() : nullptr;
+    // Another session made or changed the file meanwhile: the records were cut
+    // for another record length.
+    if ((o && !f) || (f && f->rcdlen != rcdlen) || (!f && exists))
+      return Reply(550, "File " + t.file + " in library " + t.lib + " changed during the transfer; member " + t.mbr +
+                            " not changed.");
+    if (!o) {
+      o = &l->Put(MakeDataFile(t.file, rcdlen, text ? fileCcsid : 65535, ""));
+      f = o->file();
+    }
+    Member* m = f->FindMember(t.mbr);
+    if (!m) {
+      f->members.push_back({t.mbr, "", "", Records(), Now()});
+      m = &f->members.back();
+    }
+    m->data = std::move(records);
+    m->changed = Now();
+    host_.dirty = host_.dirty || t.lib != "QTEMP";
   }
-  Member* m = f->FindMember(t.mbr);
-  if (!m) {
-    f->members.push_back({t.mbr, "", "", nullptr, Now()});
-    m = &f->members.back();
-  }
-  m->data = std::move(records);
-  m->changed = Now();
-  host_.dirty = host_.dirty || t.lib != "QTEMP";
+  Commit();
   Reply(opt_.completionCode, "File transfer completed successfully.");
 }
 
@@ -1222,7 +1218,7 @@ bool Session::NewFileRecordLength(const Target& t, const UploadLines& lines, int
   return true;
 }
 
-bool Session::TextRecords(const Target& t, const UploadLines& lines, bool source, int rcdlen, std::string& records) {
+bool Session::TextRecords(const Target& t, const UploadLines& lines, bool source, int rcdlen, RecordsWriter& records) {
   std::size_t width = static_cast<std::size_t>(source ? rcdlen - 12 : rcdlen);
   std::string date = "000000";
   int seq = 0;
@@ -1233,14 +1229,11 @@ bool Session::TextRecords(const Target& t, const UploadLines& lines, bool source
       badLine = n;
       return false;
     }
-    if (source) records.append(MakeSourceRecord(++seq * 100, date, *fit, rcdlen));
-    else records.append(*fit);
-    return true;
+    return records.Append(source ? MakeSourceRecord(++seq * 100, date, *fit, rcdlen) : *fit);
   });
   if (!fits)
     return Refuse({"Line " + std::to_string(badLine) + " is longer than the record length " + std::to_string(width) + ".",
                    "Member " + t.mbr + " not changed."});
-  records.shrink_to_fit();
   return true;
 }
 
@@ -1306,6 +1299,7 @@ void Session::Rcmd(const std::string& argIn) {
     std::lock_guard lock(host_.mu);
     r = RunCommand(host_, *job_, cmd);
   }
+  Commit();   // what the command changed is kept before the operator hears of it
   std::string shown = kv::Utf8ToCp932Lossy(Trimmed(cmd)).substr(0, 200);
   if (r.ok) return Reply(250, "Command " + shown + " successful.");
   std::vector<std::string> lines;

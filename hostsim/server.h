@@ -40,8 +40,10 @@ class Server {
   // Accepts connections until Stop(); each session runs on its own thread.
   void Run();
   void Stop();
-  // Called after a session that changed the store has ended (state saving).
+  // Called after a session has ended, and after each subcommand and before the
+  // reply of a transfer that stored something: commits the store when it changed.
   std::function<void()> onSessionEnd;
+  std::function<void()> onChange;
   // Takes the session log, one line at a time (subcommands, password hidden,
   // and replies); may be called from several sessions at once.
   std::function<void(const std::string&)> log;

@@ -18,7 +18,7 @@ std::atomic<bool> g_blobCleanup{true};
 void SetBlobCleanup(bool on) { g_blobCleanup = on; }
 
 Blob::~Blob() {
-  if (g_blobCleanup && !path.empty()) ::unlink(path.c_str());
+  if (g_blobCleanup && !path.empty()) Graves().Bury([p = path] { if (g_blobCleanup) ::unlink(p.c_str()); });
 }
 
 std::int64_t Now() { return static_cast<std::int64_t>(std::time(nullptr)); }

@@ -2,7 +2,8 @@
 // files with members, programs, save files, output queues with spooled files) and
 // the QSYSOPR message queue. One mutex guards it; record data and save-file
 // contents are immutable snapshots that a transfer can keep using after it has
-// released the lock, while a writer replaces them as a whole.
+// released the lock, while a writer replaces them as a whole. Large members'
+// records live in the database (records.h).
 #pragma once
 #include <cstdint>
 #include <map>
@@ -13,7 +14,9 @@
 #include <variant>
 #include <vector>
 
+#include "hostsim/database.h"
 #include "hostsim/faults.h"
+#include "hostsim/records.h"
 
 namespace hostsim {
 
@@ -30,7 +33,7 @@ struct Member {
   std::string name;
   std::string text;      // text description (UTF-8)
   std::string srcType;   // source type of a source member
-  std::shared_ptr<const std::string> data = std::make_shared<const std::string>();  // records, each rcdlen bytes
+  Records data;          // records, each rcdlen bytes
   std::int64_t changed = 0;  // seconds since the epoch
 };
 
@@ -129,8 +132,8 @@ class BlobStore {
   std::uint64_t next_ = 0;
 };
 
-// Whether destroying a Blob deletes its file. Turned off at shutdown with --state,
-// so that the blobs the saved state names survive.
+// Whether destroying a Blob deletes its file (through the Graveyard). Turned off
+// at shutdown with --state, so that the blobs the saved state names survive.
 void SetBlobCleanup(bool on);
 
 struct Host {
@@ -139,6 +142,7 @@ struct Host {
   std::map<std::string, Library> libraries;
   std::vector<Message> qsysopr;
   BlobStore blobs;
+  std::shared_ptr<Database> db;   // large members' records; the kept state with --state
   int japaneseCcsid = 5035;   // CCSID of files that a Japanese text upload creates
   int asciiCcsid = 819;       // the CCSID of TYPE A
   bool dirty = false;

@@ -20,10 +20,10 @@ void WriteTightReply(Job& job, const std::string& program, int statusPos, const 
   Object* o = job.qtemp.FindFile("FTPTEXT");
   PhysicalFile* f = o ? o->file() : nullptr;
   if (!f || f->members.empty()) return;
-  std::string rec = *f->members[0].data;
+  std::string rec = f->members[0].data.Bytes();
   rec.resize(std::max<std::size_t>(1, TrimmedLength(rec)));
   f->rcdlen = static_cast<int>(rec.size());
-  f->members[0].data = std::make_shared<const std::string>(std::move(rec));
+  f->members[0].data = Records::FromBytes(std::move(rec));
 }
 
 void WriteWorkFile(Library& lib, const std::string& name, const std::string& member, const std::string& text,
@@ -35,13 +35,13 @@ void WriteWorkFile(Library& lib, const std::string& name, const std::string& mem
     width = std::max(width, recs.back().size());
   }
   width = std::min<std::size_t>(width, 32766);
-  auto data = std::make_shared<std::string>();
+  std::string data;
   for (const auto& r : recs) {
     auto fit = FitRecord(r, width);
-    data->append(fit ? *fit : r.substr(0, width));
+    data.append(fit ? *fit : r.substr(0, width));
   }
   Object o = MakeDataFile(name, static_cast<int>(width), 5035, text);
-  o.file()->members.push_back({member, text, "", std::move(data), Now()});
+  o.file()->members.push_back({member, text, "", Records::FromBytes(std::move(data)), Now()});
   lib.Put(std::move(o));
 }
 

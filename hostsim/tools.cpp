@@ -55,15 +55,14 @@ CmdResult RtvMbr4(CallContext& c) {
 // type 35, decimals 36-37).
 std::vector<Field> FieldsFromDds(const PhysicalFile& src, const Member& m) {
   std::vector<Field> fields;
-  const std::string& d = *m.data;
-  for (std::size_t off = 0; off + static_cast<std::size_t>(src.rcdlen) <= d.size(); off += static_cast<std::size_t>(src.rcdlen)) {
-    std::string line = ToUtf8(std::string_view(d).substr(off + 12, static_cast<std::size_t>(src.rcdlen - 12)), src.ccsid);
-    if (line.size() < 34 || line[5] != 'A' || line[6] == '*' || line[16] == 'R' || line[16] == 'K') continue;
+  m.data.ForEachRecord(static_cast<std::size_t>(src.rcdlen), [&](std::string_view rec) {
+    std::string line = ToUtf8(rec.substr(12), src.ccsid);
+    if (line.size() < 34 || line[5] != 'A' || line[6] == '*' || line[16] == 'R' || line[16] == 'K') return true;
     std::string name = Upper(Trimmed(line.substr(18, 10)));
     std::string len = Trimmed(line.substr(29, 5));
     char type = line.size() > 34 ? line[34] : ' ';
     std::string dec = line.size() > 35 ? Trimmed(line.substr(35, 2)) : "";
-    if (!IsValidName(name) || len.empty() || len.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (!IsValidName(name) || len.empty() || len.find_first_not_of("0123456789") != std::string::npos) return true;
     Field fd{name, 'A', std::stoi(len), 0, 0};
     if (!dec.empty() && dec.find_first_not_of("0123456789") == std::string::npos) {
       fd.decimals = std::stoi(dec);
@@ -71,9 +70,10 @@ std::vector<Field> FieldsFromDds(const PhysicalFile& src, const Member& m) {
     } else if (type == 'S' || type == 'P') {
       fd.type = type;
     }
-    if (fd.length < 1 || fd.length > (fd.type == 'A' ? 32766 : 63)) continue;
+    if (fd.length < 1 || fd.length > (fd.type == 'A' ? 32766 : 63)) return true;
     fields.push_back(fd);
-  }
+    return true;
+  });
   return fields;
 }
 
@@ -100,7 +100,7 @@ void Compile(CallContext& c, Object& srcFile, Member& m, const std::string& objl
     pf->fields = fields;
     pf->rcdlen = 0;
     for (const auto& fd : fields) pf->rcdlen += fd.Bytes();
-    pf->members.push_back({m.name, m.text, "", std::make_shared<const std::string>(), Now()});
+    pf->members.push_back({m.name, m.text, "", Records(), Now()});
     l->Put(std::move(o));
     c.host.SendToQsysopr("CPC7301", from, "File " + m.name + " created in library " + objlib + ".");
   } else if (type == "LF" || type == "DSPF") {

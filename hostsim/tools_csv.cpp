@@ -7,7 +7,9 @@
 // member is replaced only when every row could be loaded; otherwise it keeps
 // its records and the rows refused, each with its reason, go to the error
 // file CSVERR in the tool library.
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "hostsim/ccsid.h"
 #include "hostsim/cl.h"
@@ -57,51 +59,78 @@ CmdResult CsvGet(CallContext& c) {
   // A work file of an earlier call must not be fetched in place of this one.
   c.job.qtemp.objects.erase({"CSVF", "*FILE"});
   const std::vector<Field> fields = csv::Format(*o);
-  std::vector<std::string> lines;
-  if (Name(c, 5) == "Y") lines.push_back(csv::NamesRow(fields));
-  const std::string& d = *m->data;
+  const std::string names = Name(c, 5) == "Y" ? csv::NamesRow(fields) : "";
+  // Two passes a record at a time, so that a large member never sits in memory
+  // as text: the first checks every record and finds the longest line (the
+  // work file's record length), the second writes the lines.
   const std::size_t rl = static_cast<std::size_t>(f.rcdlen);
   std::string row, why;
-  for (std::size_t off = 0; off + rl <= d.size(); off += rl) {
-    if (!csv::RecordToRow(f, fields, std::string_view(d).substr(off, rl), row, why)) {
-      c.job.log.push_back("CPF5029 Data mapping error on member " + o->name + "/" + m->name + " record " +
-                          std::to_string(off / rl + 1) + ": " + why + ".");
-      c.job.log.push_back("CPF2817 Copy command ended because of error.");
-      WriteReply(c.job, c.program, 31, "PACDTA", "", m->text);
-      return Done();
-    }
-    lines.push_back(row);
+  std::size_t n = 0, width = names.empty() ? 1 : FromUtf8(names, 5035).size();
+  bool ok = m->data.ForEachRecord(rl, [&](std::string_view rec) {
+    ++n;
+    if (!csv::RecordToRow(f, fields, rec, row, why)) return false;
+    width = std::max(width, FromUtf8(row, 5035).size());
+    return true;
+  });
+  if (!ok) {
+    c.job.log.push_back("CPF5029 Data mapping error on member " + o->name + "/" + m->name + " record " +
+                        std::to_string(n) + ": " + why + ".");
+    c.job.log.push_back("CPF2817 Copy command ended because of error.");
+    WriteReply(c.job, c.program, 31, "PACDTA", "", m->text);
+    return Done();
   }
-  WriteWorkFile(c.job.qtemp, "CSVF", "CSVF", "CSV of " + o->name + "/" + m->name, lines, 1);
+  width = std::min<std::size_t>(width, 32766);
+  RecordsWriter csvf(c.host.db, width);
+  auto put = [&](const std::string& line) {
+    std::string e = FromUtf8(line, 5035);
+    auto fit = FitRecord(e, width);
+    return csvf.Append(fit ? *fit : e.substr(0, width));
+  };
+  if (!names.empty()) put(names);
+  m->data.ForEachRecord(rl, [&](std::string_view rec) { return csv::RecordToRow(f, fields, rec, row, why) && put(row); });
+  Records lines = csvf.Finish(kEbcdicBlank);
+  if (!csvf.ok()) return {false, {{"CPF9999", "The CSV work file could not be written."}}};
+  Object work = MakeDataFile("CSVF", static_cast<int>(width), 5035, "CSV of " + o->name + "/" + m->name);
+  work.file()->members.push_back({"CSVF", work.text, "", std::move(lines), Now()});
+  c.job.qtemp.Put(std::move(work));
   c.job.log.push_back("CSV of member " + m->name + " for " + Text(c, 3) + " " + Text(c, 4) + ": " +
-                      std::to_string(lines.size()) + " lines.");
+                      std::to_string(n + (names.empty() ? 0 : 1)) + " lines.");
   WriteReply(c.job, c.program, 31, "OK", "", m->text);
   return Done();
 }
 
-// The lines of the work file as UTF-8 text. A Ctrl-Z that ends the text is the
-// end-of-file mark of older PC programs, not data; it arrives as SUB, or as FS
-// where the upload's code page (the IBM PC tables of 943) maps it so.
-std::vector<std::string> WorkFileLines(const PhysicalFile& wf, const Member& wm) {
-  std::vector<std::string> lines;
-  const std::string& d = *wm.data;
-  const std::size_t rl = static_cast<std::size_t>(wf.rcdlen);
+// The lines of the work file as UTF-8 text, handed to fn(index, line, isLast)
+// one at a time. Blank lines at the end are no lines. A Ctrl-Z that ends the
+// text is the end-of-file mark of older PC programs, not data; it arrives as
+// SUB, or as FS where the upload's code page (the IBM PC tables of 943) maps it so.
+void ForEachWorkFileLine(const PhysicalFile& wf, const Member& wm,
+                         const std::function<void(std::size_t, std::string&, bool)>& fn) {
   const int ccsid = wf.ccsid == 65535 ? 5035 : wf.ccsid;
-  for (std::size_t off = 0; off + rl <= d.size(); off += rl) {
-    std::string_view r(d.data() + off, rl);
-    lines.push_back(ToUtf8(r.substr(0, TrimmedLength(r)), ccsid));
-  }
-  while (!lines.empty() && Trimmed(lines.back()).empty()) lines.pop_back();
-  if (!lines.empty() && !lines.back().empty() && (lines.back().back() == '\x1A' || lines.back().back() == '\x1C'))
-    lines.back().pop_back();
-  return lines;
+  const std::size_t rl = static_cast<std::size_t>(wf.rcdlen);
+  auto text = [&](std::string_view r) { return ToUtf8(r.substr(0, TrimmedLength(r)), ccsid); };
+  // First pass: where the text ends.
+  std::size_t count = 0, i = 0;
+  wm.data.ForEachRecord(rl, [&](std::string_view r) {
+    ++i;
+    if (!Trimmed(text(r)).empty()) count = i;
+    return true;
+  });
+  i = 0;
+  wm.data.ForEachRecord(rl, [&](std::string_view r) {
+    if (i >= count) return false;
+    std::string line = text(r);
+    const bool last = i + 1 == count;
+    if (last && !line.empty() && (line.back() == '\x1A' || line.back() == '\x1C')) line.pop_back();
+    fn(i++, line, last);
+    return true;
+  });
 }
 
 // The record count of the reply has five positions; a count that does not fit
 // shows as asterisks rather than as a wrong number.
 std::string CountText(long long n) {
   if (n > 99999) return "*****";
-  char b[8];
+  char b[24];
   std::snprintf(b, sizeof b, "%5lld", n);
   return b;
 }
@@ -126,21 +155,21 @@ void WriteErrorMember(Library& lib, const std::string& member, const std::string
     // Earlier members keep their lines, widened to the new record length.
     for (const auto& em : of->members) {
       if (em.name == member) continue;
-      auto data = std::make_shared<std::string>();
-      const std::size_t rl = static_cast<std::size_t>(of->rcdlen);
-      for (std::size_t off = 0; off + rl <= em.data->size(); off += rl) {
-        data->append(*em.data, off, rl);
-        data->append(width - rl, kEbcdicBlank);
-      }
-      file.file()->members.push_back({em.name, em.text, "", std::move(data), em.changed});
+      std::string data;
+      em.data.ForEachRecord(static_cast<std::size_t>(of->rcdlen), [&](std::string_view rec) {
+        data.append(rec);
+        data.append(width - rec.size(), kEbcdicBlank);
+        return true;
+      });
+      file.file()->members.push_back({em.name, em.text, "", Records::FromBytes(std::move(data)), em.changed});
     }
   }
-  auto data = std::make_shared<std::string>();
+  std::string data;
   for (const auto& r : recs) {
     auto fit = FitRecord(r, width);
-    data->append(fit ? *fit : r.substr(0, width));
+    data.append(fit ? *fit : r.substr(0, width));
   }
-  file.file()->members.push_back({member, text, "", std::move(data), Now()});
+  file.file()->members.push_back({member, text, "", Records::FromBytes(std::move(data)), Now()});
   lib.Put(std::move(file));
 }
 
@@ -164,30 +193,32 @@ CmdResult CsvPut(CallContext& c) {
     return Done();
   }
   const std::vector<Field> fields = csv::Format(*o);
-  const std::vector<std::string> lines = WorkFileLines(*wf, *wm);
-  // The work file is used up: a second call without a new upload must not load it again.
+  // The work file is used up: a second call without a new upload must not load
+  // it again. Its records stay readable through this handle.
+  const PhysicalFile work = *wf;
+  const Member workMember = *wm;
   c.job.qtemp.objects.erase({"CSVF", "*FILE"});
 
-  auto records = std::make_shared<std::string>();
+  RecordsWriter records(c.host.db, static_cast<std::size_t>(f.rcdlen));
   std::vector<std::string> errors, vals;
   long long loaded = 0, rows = 0;
   std::string row, rec, why;
   std::size_t rowLine = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
+  ForEachWorkFileLine(work, workMember, [&](std::size_t i, std::string& line, bool last) {
     if (row.empty() && rowLine == 0) {
-      if (Trimmed(lines[i]).empty()) continue;   // an empty line is no row
+      if (Trimmed(line).empty()) return;   // an empty line is no row
       rowLine = i + 1;
-      row = lines[i];
+      row = std::move(line);
     } else {
-      row += "\n" + lines[i];   // a line end inside a quoted value
+      row += "\n" + line;   // a line end inside a quoted value
     }
-    if (i + 1 < lines.size() && csv::EndsInsideQuotes(row)) continue;
+    if (!last && csv::EndsInsideQuotes(row)) return;
     const std::string where = "Line " + std::to_string(rowLine) + ": ";
     if (!csv::SplitRow(row, vals, why)) {
       errors.push_back(where + why + ": " + row);
     } else if (!(rows == 0 && csv::IsNamesRow(fields, vals))) {   // the names line of a download
       if (csv::RowToRecord(f, fields, vals, rec, why)) {
-        records->append(rec);
+        records.Append(rec);
         ++loaded;
       } else {
         errors.push_back(where + why + ": " + row);
@@ -196,7 +227,7 @@ CmdResult CsvPut(CallContext& c) {
     ++rows;
     row.clear();
     rowLine = 0;
-  }
+  });
   if (!errors.empty()) {
     // Nothing is loaded; the operator finds the refused rows in CSVERR of the
     // tool library, in the member named after the member.
@@ -215,7 +246,13 @@ CmdResult CsvPut(CallContext& c) {
     WriteReply(c.job, c.program, 31, "ERROR1", "", m->text);
     return Done();
   }
-  m->data = std::move(records);
+  Records loadedRecords = records.Finish(kEbcdicBlank);
+  if (!records.ok()) {
+    c.job.log.push_back("CPF2817 The records could not be stored; member " + m->name + " not changed.");
+    WriteReply(c.job, c.program, 31, "ERROR1", "", m->text);
+    return Done();
+  }
+  m->data = std::move(loadedRecords);
   m->changed = Now();
   c.host.dirty = true;
   WriteReply(c.job, c.program, 31, "OK", CountText(loaded), m->text);

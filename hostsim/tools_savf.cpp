@@ -31,8 +31,8 @@ void AddListing(std::vector<std::string>& out, const std::string& lib, const Obj
   if (const auto* f = std::get_if<PhysicalFile>(&o.body)) {
     members = f->members.size();
     for (const auto& m : f->members) {
-      size += m.data->size();
-      records += m.data->size() / static_cast<std::size_t>(f->rcdlen ? f->rcdlen : 1);
+      size += m.data.size();
+      records += m.data.size() / static_cast<std::size_t>(f->rcdlen ? f->rcdlen : 1);
     }
   } else if (const auto* s = std::get_if<SaveFile>(&o.body)) {
     if (s->blob) size += s->blob->size;
@@ -126,7 +126,7 @@ CmdResult Restore(CallContext& c, const std::string& lib, const std::string& obj
   SaveImage img;
   std::string why;
   auto blob = savf && savf->savf() ? savf->savf()->blob : nullptr;
-  if (!blob || !ReadImage(blob->path, blob->size, true, img, why)) {
+  if (!blob || !ReadImage(blob->path, blob->size, false, img, why)) {
     c.job.log.push_back("CPF3782 Save file FTPSAVF in QTEMP holds no save data.");
     return reply("RSTOBJ");
   }
@@ -142,7 +142,8 @@ CmdResult Restore(CallContext& c, const std::string& lib, const std::string& obj
   }
   if (!wholeLibrary) {
     SeedData data;
-    if (!ParseSeed(img.payload, data, why, nullptr)) {
+    PayloadLines lines(blob->path, img.payloadSize);
+    if (!ParseSeedLines([&](std::string& line) { return lines.Next(line); }, data, why, SeedStorage{nullptr, c.host.db, false, false})) {
       c.job.log.push_back("CPF3743 " + why);
       return reply("RSTOBJ");
     }

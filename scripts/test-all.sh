@@ -8,7 +8,7 @@ bash scripts/install-packages.sh \
   cmake ninja-build g++ libgtest-dev pkg-config \
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
   wine wine64 xvfb xdotool x11-utils fonts-ipafont-gothic fonts-wine locales \
-  vsftpd curl tnftp procps iproute2 libssl-dev openssl python3 clang libclang-rt-14-dev python3-xlrd libreoffice-calc-nogui
+  vsftpd curl tnftp procps iproute2 libssl-dev libsqlite3-dev openssl python3 clang libclang-rt-14-dev python3-xlrd libreoffice-calc-nogui
 
 jobs=$(nproc)
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake

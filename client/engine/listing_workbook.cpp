@@ -1,5 +1,6 @@
 #include "client/engine/listing_workbook.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -88,7 +89,22 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
   return ok;
 }
 
+// "1,234,567"
+std::string Grouped(std::size_t n) {
+  std::string digits = std::to_string(n), out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string ListingLeftOutText(std::size_t objects, std::size_t leftOut) {
+  return "シートの行数の上限のため、全" + Grouped(objects) + "件のうち" + Grouped(leftOut) +
+         "件のオブジェクトはこの一覧表に載っていません。";
+}
 
 std::string GetPath(const std::string& path) {
   std::string s = Lower(Trim(path));
@@ -131,7 +147,7 @@ CellValue ListingCell(std::size_t column, const std::string& value) {
   return value;
 }
 
-void BuildListingWorkbook(Panel& panel, const SpreadsheetFactory& create, const LocalTime& now) {
+std::string BuildListingWorkbook(Panel& panel, const SpreadsheetFactory& create, const LocalTime& now) {
   panel.SetText(Ctl::LABEL99, "一覧表作成中。");
   const std::string lib = panel.Text(Ctl::ライブラリー名);
   const std::string date = DateText(now);
@@ -141,7 +157,7 @@ void BuildListingWorkbook(Panel& panel, const SpreadsheetFactory& create, const 
   const bool copied = CopyFileReplacing(MapPath(paths::kListingTemplate), MapPath(path));
 
   std::unique_ptr<Spreadsheet> app = create ? create() : nullptr;
-  if (!app) return;
+  if (!app) return {};
   if (copied) app->WorkbooksOpen(path);
   app->WindowsArrange(1);
 
@@ -159,28 +175,49 @@ void BuildListingWorkbook(Panel& panel, const SpreadsheetFactory& create, const 
   // A listing that cannot be read counts as empty. The last object of a
   // listing that ends early keeps the pattern's empty cells where values are missing.
   const std::vector<std::string> lines = ReadAllLines(paths::kListing).value_or(std::vector<std::string>{});
-  int row = 3;
-  for (std::size_t i = 0; i < lines.size(); i += kObjectListing.size()) {
+  const std::size_t objects = (lines.size() + kObjectListing.size() - 1) / kObjectListing.size();
+  // The sheet ends at kListingLastRow. A listing longer than the sheet keeps
+  // its last row for the note that says how many objects are missing, so the
+  // workbook never passes for the whole listing.
+  const std::size_t room = static_cast<std::size_t>(kListingLastRow - kListingFirstRow + 1);
+  const std::size_t shown = objects <= room ? objects : room - 1;
+  int row = kListingFirstRow;
+  for (std::size_t i = 0; i < shown * kObjectListing.size(); i += kObjectListing.size()) {
     for (std::size_t col = 0; col < kObjectListing.size() && i + col < lines.size(); ++col)
       app->SetCellValue(row, static_cast<int>(col) + 1, ListingCell(col, lines[i + col]));
     ++row;
+    if (row > kListingLastRow) break;
     app->RowsSelect(std::to_string(row));
     app->Paste();
   }
 
-  // Pattern rows after the last object, up to a multiple of 109 rows (+2).
+  // Pattern rows after the last object, up to a multiple of 109 rows (+2),
+  // and never past the sheet's end or into the note's row.
   const int m = row - 2;
-  const int end = m <= 107 ? 109 : (m / 109 + 1) * 109 + 2;
-  const std::string trailing = std::to_string(row) + ":" + std::to_string(end);
-  app->RowsSelect(trailing);
-  app->Paste();
-  app->SetRowsValue(trailing, std::string());
+  const int end = std::min(m <= 107 ? 109 : (m / 109 + 1) * 109 + 2,
+                           shown < objects ? kListingLastRow - 1 : kListingLastRow);
+  if (row <= end) {
+    const std::string trailing = std::to_string(row) + ":" + std::to_string(end);
+    app->RowsSelect(trailing);
+    app->Paste();
+    app->SetRowsValue(trailing, std::string());
+  }
+  std::string leftOut;
+  if (shown < objects) {
+    leftOut = ListingLeftOutText(objects, objects - shown);
+    app->SetCellValue(kListingLastRow, 1, leftOut);
+  }
   app->CellSelect(1, 1);
   app->SetVisible(true);
+  return leftOut;
 }
 
-std::function<void(RunContext&)> ListingBuilder(SpreadsheetFactory create) {
-  return [create = std::move(create)](RunContext& ctx) { BuildListingWorkbook(ctx.panel, create, LocalNow()); };
+std::function<void(RunContext&)> ListingBuilder(SpreadsheetFactory create,
+                                                std::function<void(const std::string&)> onLeftOut) {
+  return [create = std::move(create), onLeftOut = std::move(onLeftOut)](RunContext& ctx) {
+    const std::string leftOut = BuildListingWorkbook(ctx.panel, create, LocalNow());
+    if (!leftOut.empty() && onLeftOut) onLeftOut(leftOut);
+  };
 }
 
 }  // namespace kv

@@ -2,11 +2,13 @@
 // that the download fetched, written into a copy of the template beside the
 // save file and left open for the operator.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 
 #include "client/engine/methods.h"
 #include "client/engine/spreadsheet.h"
+#include "xls/workbook.h"
 
 namespace kv {
 
@@ -22,11 +24,22 @@ LocalTime LocalNow();
 // What a listing value becomes in its column's cell.
 CellValue ListingCell(std::size_t column, const std::string& value);
 
-// Builds the workbook from the panel's inputs. Every step that fails is passed
-// over; nothing is reported.
-void BuildListingWorkbook(Panel& panel, const SpreadsheetFactory& create, const LocalTime& now);
+// The rows of the sheet that hold objects: from the one after the headings to
+// the last row a sheet of the workbook's format has.
+inline constexpr int kListingFirstRow = 3;
+inline constexpr int kListingLastRow = static_cast<int>(xls::kMaxRows);
 
-// The builder as a run calls it, over the given application.
-std::function<void(RunContext&)> ListingBuilder(SpreadsheetFactory create);
+// The note in the last row of a listing too long for the sheet.
+std::string ListingLeftOutText(std::size_t objects, std::size_t leftOut);
+
+// Builds the workbook from the panel's inputs. Every step that fails is passed
+// over; nothing is reported. Returns the note written into the last row when
+// objects were left out for want of rows (empty when the listing fit).
+std::string BuildListingWorkbook(Panel& panel, const SpreadsheetFactory& create, const LocalTime& now);
+
+// The builder as a run calls it, over the given application; `onLeftOut`
+// receives the note of a listing too long for the sheet.
+std::function<void(RunContext&)> ListingBuilder(SpreadsheetFactory create,
+                                                std::function<void(const std::string&)> onLeftOut = {});
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include "client/engine/pc_path_check.h"
 #include "client/engine/reply.h"
 #include "client/engine/script.h"
+#include "client/workfiles/paths.h"
 #include "client/workfiles/remembered_inputs.h"
 #include "common/clipboard.h"
 #include "common/textfile.h"
@@ -89,6 +90,10 @@ void ANSER16(RunContext& ctx) {
       WordTest(m, "RLSERR", "ＡＳ/４００コマンドエラー、入力データを確認下さい。", title, Ctl::ライブラリー名),
       SuccessTest(m, title),
   };
+  // The listing is fetched whether or not a workbook is wanted, but read only
+  // when it is: without リスト要 its failure says nothing about the save file.
+  if (ctx.failedTransfer && panel.Value(Ctl::リスト要) != 1 && IsGetInto(*ctx.failedTransfer, paths::kListing))
+    ctx.failedTransfer.reset();
   RunReplyTests(ctx, ReadReply(), tests, [&] {
     if (panel.Value(Ctl::リスト要) == 1 && ctx.buildListing) {
       // A workbook that cannot be built must not cost the operator the

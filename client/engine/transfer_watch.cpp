@@ -22,9 +22,7 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // The get of the host's reply line: its outcome shows in the reply file itself.
-bool IsReplyFetch(const ReportedTransfer& t) {
-  return t.direction == TransferDirection::Get && SameNameIgnoringCase(t.local, paths::kReplyFetchLocal);
-}
+bool IsReplyFetch(const ReportedTransfer& t) { return IsGetInto(t, paths::kReplyFetchLocal); }
 
 std::string Amount(double bytes) {
   const char* unit = "KB";
@@ -42,6 +40,10 @@ std::string Amount(double bytes) {
 }
 
 }  // namespace
+
+bool IsGetInto(const ReportedTransfer& t, std::string_view windowsPath) {
+  return t.direction == TransferDirection::Get && SameNameIgnoringCase(t.local, windowsPath);
+}
 
 TransferWatch::TransferWatch(std::string reportPath) : nativePath_(MapPath(reportPath)) {}
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/transfer_report.h"
@@ -52,6 +53,10 @@ class TransferWatch {
   std::string partial_;
   std::vector<ReportedTransfer> transfers_;
 };
+
+// Whether `t` is a get into the PC file `windowsPath` (names compared as
+// Windows does, without regard to case).
+bool IsGetInto(const ReportedTransfer& t, std::string_view windowsPath);
 
 // "転送中 123.4 MB / 512.0 MB (24%) 45.6 MB/s"; without a total the bytes and the
 // rate. Empty until the transfer has run for `delay` (a short transfer shows nothing).

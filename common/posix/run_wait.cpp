@@ -1,7 +1,9 @@
 #include "common/run_wait.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +40,26 @@ std::vector<std::string> EnvironmentWith(const Environment& extra) {
   }
   for (const auto& [name, value] : extra) env.push_back(name + "=" + value);
   return env;
+}
+
+// A descriptor that becomes readable when process `pid` ends, or -1 where the
+// kernel has none (the wait then sleeps the whole 50 ms).
+int ProcessEndDescriptor(pid_t pid) {
+#ifdef SYS_pidfd_open
+  return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+  (void)pid;
+  return -1;
+#endif
+}
+
+// Waits up to 50 ms, less when the program ends sooner.
+void WaitForEndOrPollTime(int endFd) {
+  if (endFd >= 0) {
+    pollfd p{endFd, POLLIN, 0};
+    if (::poll(&p, 1, 50) >= 0) return;
+  }
+  ::usleep(50 * 1000);
 }
 
 }  // namespace
@@ -82,6 +104,7 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
   if (rc != 0) return result;
   result.started = true;
 
+  const int endFd = ProcessEndDescriptor(pid);
   constexpr unsigned long kStillActive = 259;
   unsigned long code = 0;
   do {
@@ -98,8 +121,9 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
     if (processEvents) processEvents();
     // Once the program has ended there is nothing left to wait for.
     if (code != kStillActive) break;
-    ::usleep(50 * 1000);
+    WaitForEndOrPollTime(endFd);
   } while (true);
+  if (endFd >= 0) ::close(endFd);
   result.exitCode = code;
   return result;
 }

@@ -58,11 +58,13 @@ RunResult RunAndWait(const std::string& commandLine, const std::function<void()>
   // The handle CreateProcess returned is kept and polled, so the wait cannot
   // end before the program has; its signalled state, not an exit code of 259,
   // tells that it ended.
+  // Between polls it waits up to 50 ms, and no longer than until the program
+  // ends or the window has input to handle.
   for (;;) {
     DWORD state = WaitForSingleObject(pi.hProcess, 0);
     if (processEvents) processEvents();
     if (state != WAIT_TIMEOUT) break;
-    Sleep(50);
+    MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 50, QS_ALLINPUT);
   }
   DWORD code = 1;
   GetExitCodeProcess(pi.hProcess, &code);

@@ -14,3 +14,8 @@ if(TARGET hostsim AND TARGET kvftp)
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/hostsim/options.sh $<TARGET_FILE:hostsim> $<TARGET_FILE:kvftp>)
   set_tests_properties(e2e_hostsim_options PROPERTIES TIMEOUT 120 LABELS e2e)
 endif()
+if(TARGET hostsim)
+  add_test(NAME e2e_hostsim_crash
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/hostsim/crash.sh $<TARGET_FILE:hostsim>)
+  set_tests_properties(e2e_hostsim_crash PROPERTIES TIMEOUT 180 LABELS e2e)
+endif()

@@ -37,8 +37,13 @@ if [ ! -f "$WINEPREFIX/.kv-key" ] || [ "$(cat "$WINEPREFIX/.kv-key")" != "$key" 
   timeout 600 wineboot -i </dev/null >"$STATE/wineboot.log" 2>&1 || true
   timeout 300 wineserver -w || true
   # A prefix whose start-up was cut short lacks Wine's own programs (the WinHelp
-  # viewer among them): say so here rather than in a later test.
-  if [ ! -f "$WINEPREFIX/.update-timestamp" ] || [ ! -f "$WINEPREFIX/drive_c/windows/system32/winhlp32.exe" ]; then
+  # viewer among them): finish it, or say so here rather than in a later test.
+  complete() { [ -f "$WINEPREFIX/.update-timestamp" ] && [ -f "$WINEPREFIX/drive_c/windows/system32/winhlp32.exe" ]; }
+  if ! complete; then
+    timeout 600 wineboot -u </dev/null >>"$STATE/wineboot.log" 2>&1 || true
+    timeout 300 wineserver -w || true
+  fi
+  if ! complete; then
     echo "the Wine prefix in $WINEPREFIX is incomplete; wineboot said:"; cat "$STATE/wineboot.log"
     exit 1
   fi

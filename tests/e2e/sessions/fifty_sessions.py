@@ -92,8 +92,11 @@ def run(tools, n):
         os.makedirs(os.path.join(root, "host"))
         with open(os.path.join(root, "fifty.seed"), "w", encoding="utf-8") as f:
             f.write(seed(n))
+        # The store is kept (a database every change is committed to), as an
+        # operator's host would keep it between starts.
         host = kvsim.HostSim(tools.hostsim, [os.path.join(kvsim.SCENARIOS, "hosts", "basic.seed"),
-                                             os.path.join(root, "fifty.seed")], os.path.join(root, "host"))
+                                             os.path.join(root, "fifty.seed")], os.path.join(root, "host"),
+                             extra=["--state", os.path.join(root, "state")])
         pcs, plans = [], []
         for i in range(n):
             pc = kvsim.Pc(os.path.join(root, "pc%02d" % i), tools.kvftp)
@@ -162,10 +165,13 @@ def run(tools, n):
             elif kind == "bin1":
                 if pcfile is None or pcfile != reference[i]:
                     problems.append("%s: PC file %r, member %r" % (where, pcfile, reference[i]))
-        code = host.stop()
-        host = None
+        stopped, host = host, None
+        code = stopped.stop()
+        host_errors = stopped.errors()
         if code != 0:
             problems.append("hostsim ended with status %d" % code)
+        if host_errors.strip():
+            problems.append("hostsim reported: " + host_errors.strip()[:2000])
         return problems, elapsed, peak
     finally:
         if host:

@@ -3,6 +3,8 @@
 // the workbook path, and what each listing value becomes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "client/engine/listing_workbook.h"
 #include "client/window/main_panel.h"
 #include "client/panel/memory_panel.h"
@@ -108,6 +110,83 @@ TEST(ListingWorkbook, TrailingRowsUpToTheEndRow) {
     ASSERT_GE(b.calls.size(), 6u);
     EXPECT_EQ(b.calls[b.calls.size() - 6], "select " + c.trailing) << c.objects;
     EXPECT_EQ(b.calls[b.calls.size() - 4], "rows " + c.trailing + " ''") << c.objects;
+  }
+}
+
+// Keeps what matters at the sheet's end of a long listing: the last row given
+// a value, the pastes and the calls after the last object.
+struct SheetEndSeen {
+  int lastRow = 0;
+  bool beyond = false;
+  std::size_t pastes = 0;
+  std::vector<std::string> lastRowCells, cleared;
+};
+
+class SheetEnd : public Spreadsheet {
+ public:
+  explicit SheetEnd(SheetEndSeen& seen) : seen_(seen) {}
+  bool WorkbooksOpen(const std::string&) override { return true; }
+  bool WindowsArrange(int) override { return true; }
+  bool SetCellValue(int r, int c, const CellValue& v) override {
+    if (r > kListingLastRow) seen_.beyond = true;
+    seen_.lastRow = std::max(seen_.lastRow, r);
+    if (r == kListingLastRow) seen_.lastRowCells.push_back(std::to_string(c) + " " + Show(v));
+    return true;
+  }
+  bool RowsCopy(const std::string&) override { return true; }
+  bool RowsSelect(const std::string& rows) override {
+    if (std::stoi(rows.substr(rows.find(':') + 1)) > kListingLastRow) seen_.beyond = true;
+    return true;
+  }
+  bool SetRowsValue(const std::string& rows, const CellValue&) override {
+    seen_.cleared.push_back(rows);
+    return true;
+  }
+  bool Paste() override { return ++seen_.pastes, true; }
+  bool CellSelect(int, int) override { return true; }
+  bool SetVisible(bool) override { return true; }
+
+ private:
+  SheetEndSeen& seen_;
+};
+
+TEST(ListingWorkbook, AListingLongerThanTheSheetSaysHowManyObjectsAreMissing) {
+  const struct {
+    std::size_t objects;
+    std::vector<std::string> lastRowCells;  // what row 65,536 is given
+    std::string note;                       // what the run is told
+  } cases[] = {
+      // Rows 3 to 65,536 hold every object: no note, no trailing rows.
+      {65534, {"1 'v786396'", "2 'v786397'", "3 'v786398'", "4 'v786399'", "5 'v786400'", "6 'v786401'",
+               "7 'v786402'", "8 'v786403'", "9 'v786404'", "10 'v786405'", "11 'v786406'", "12 'v786407'"},
+       ""},
+      // One more: the last row says so instead of showing an object.
+      {65535, {"1 'シートの行数の上限のため、全65,535件のうち2件のオブジェクトはこの一覧表に載っていません。'"},
+       "シートの行数の上限のため、全65,535件のうち2件のオブジェクトはこの一覧表に載っていません。"},
+      {70000, {"1 'シートの行数の上限のため、全70,000件のうち4,467件のオブジェクトはこの一覧表に載っていません。'"},
+       "シートの行数の上限のため、全70,000件のうち4,467件のオブジェクトはこの一覧表に載っていません。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.objects);
+    Builder b;
+    // Numbered values: the cells of the last row show whose they are.
+    std::string text;
+    for (std::size_t i = 0; i < c.objects * 12; ++i) text += "v" + std::to_string(i) + "\r\n";
+    kvtest::TempDrive::WriteBytes(b.drive.DriveC() + "/KV-TRANSIT/FTPLIBPC", text);
+    SheetEndSeen seen;
+    // As a run calls it: the note is handed on (kvxfer prints it).
+    std::string note;
+    RunContext ctx{b.panel};
+    ListingBuilder([&] { return std::make_unique<SheetEnd>(seen); },
+                   [&](const std::string& n) { note += n; })(ctx);
+    EXPECT_EQ(note, c.note);
+    EXPECT_FALSE(seen.beyond);
+    EXPECT_EQ(seen.lastRow, kListingLastRow);
+    // Every object row below the first gets the pattern (the note's row from
+    // the last object's paste); there are no trailing rows to clear.
+    EXPECT_EQ(seen.pastes, 65533u);
+    EXPECT_TRUE(seen.cleared.empty());
+    EXPECT_EQ(seen.lastRowCells, c.lastRowCells);
   }
 }
 

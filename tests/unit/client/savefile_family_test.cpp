@@ -255,6 +255,46 @@ TEST(SaveFileDownloadReply, EveryWord) {
   }
 }
 
+TEST(SaveFileDownloadReply, AFailedListingFetchFailsOnlyADownloadThatWantsTheListing) {
+  auto failedGet = [](const char* local) {
+    ReportedTransfer t;
+    t.local = local;
+    t.state = ReportedTransfer::State::Failed;
+    t.cause = FailureCause::Server;
+    t.text = "550 File FTPLIBPC in library QTEMP not found.";
+    return t;
+  };
+  const std::string ok = kTen + "OK";
+  const std::string hostRefused = "ホストからデータを受け取れませんでした。ホストの応答：550 File FTPLIBPC in library QTEMP not found.";
+  struct Row {
+    int listWanted;
+    const char* failedLocal;
+    Events expected;
+    bool success;
+  };
+  const Row rows[] = {
+      // Not asked for: the save file arrived, the run succeeded.
+      {0, "C:\\KV-TRANSIT\\FTPLIBPC", {}, true},
+      // Asked for: the workbook cannot be built from it; no success.
+      {1, "C:\\KV-TRANSIT\\FTPLIBPC", {Box(hostRefused, "ライブラリー・ダウンロード")}, false},
+      // The save file itself failed: never a success, listing or not.
+      {0, "C:\\save\\QGPL.SAVF", {Box(hostRefused, "ライブラリー・ダウンロード")}, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.listWanted) + " " + row.failedLocal);
+    SavFixture f(15);
+    f.panel.SetValue(Ctl::リスト要, row.listWanted);
+    f.drive.PutFile("FTPTEXT.DAT", ClientDrive::Cp932Lines({ok}));
+    RunContext ctx = f.Context();
+    ctx.failedTransfer = failedGet(row.failedLocal);
+    ANSER16(ctx);
+    EXPECT_EQ(f.panel.Events(), row.expected);
+    EXPECT_EQ(ctx.succeeded, row.success);
+    EXPECT_EQ(f.panel.Text(Ctl::LABEL99), row.success ? "ダウンロード完了しました。" : "");
+    EXPECT_EQ(f.listingCalls.size(), row.success && row.listWanted ? 1u : 0u);
+  }
+}
+
 TEST(SaveFileDownloadReply, ListingBuiltFirstWhenTicked) {
   SavFixture f(15);
   f.panel.SetValue(Ctl::リスト要, 1);

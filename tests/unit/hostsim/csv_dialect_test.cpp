@@ -160,14 +160,14 @@ ROW 'A002' 'ﾉｰﾄ' '8' '-1.25'
     std::string data;
     for (const auto& l : lines) data += *FitRecord(FromUtf8(l, 5035), 80);
     Object o = MakeDataFile("CSVF", 80, 5035, "");
-    o.file()->members.push_back({"CSVF", "", "", std::make_shared<const std::string>(data), 0});
+    o.file()->members.push_back({"CSVF", "", "", Records::FromBytes(data), 0});
     job_.qtemp.Put(std::move(o));
     EXPECT_TRUE(RunCommand(host_, job_, "CALL TOOLS/#FTPCSVP PARM('DATA' 'ITEMS' 'ITEMS')").ok);
     const PhysicalFile& r = *job_.qtemp.FindFile("FTPTEXT")->file();
-    std::string reply = ToUtf8(*r.members[0].data, r.ccsid);
+    std::string reply = ToUtf8(r.members[0].data.Bytes(), r.ccsid);
     return reply.substr(0, reply.find_last_not_of(' ') + 1).substr(30);
   }
-  const std::string& Records() { return *host_.FindLibrary("DATA")->FindFile("ITEMS")->file()->members[0].data; }
+  std::string Records() { return host_.FindLibrary("DATA")->FindFile("ITEMS")->file()->members[0].data.Bytes(); }
   std::vector<std::string> ErrorLines(const std::string& member) {
     std::vector<std::string> out;
     Object* e = host_.FindLibrary("TOOLS")->FindFile("CSVERR");
@@ -175,8 +175,9 @@ ROW 'A002' 'ﾉｰﾄ' '8' '-1.25'
     const PhysicalFile& f = *e->file();
     for (const auto& m : f.members) {
       if (m.name != member) continue;
-      for (std::size_t off = 0; off < m.data->size(); off += static_cast<std::size_t>(f.rcdlen)) {
-        std::string_view r(m.data->data() + off, static_cast<std::size_t>(f.rcdlen));
+      const std::string d = m.data.Bytes();
+      for (std::size_t off = 0; off < d.size(); off += static_cast<std::size_t>(f.rcdlen)) {
+        std::string_view r(d.data() + off, static_cast<std::size_t>(f.rcdlen));
         out.push_back(ToUtf8(r.substr(0, TrimmedLength(r)), 5035));
       }
     }
@@ -196,7 +197,7 @@ TEST_F(CsvLoadTest, ARefusedRowLeavesTheMemberAsItWasAndIsInTheToolLibrary) {
                                       "the decimal point is a period, a comma is not allowed): 400001,\"千区切り\",1,\"1,000\""}));
   EXPECT_FALSE(host_.FindLibrary("DATA")->FindFile("CSVERR"));   // out of the user's library
   // A later load of another member keeps this member's lines.
-  host_.FindLibrary("DATA")->FindFile("ITEMS")->file()->members.push_back({"OTHER", "", "", std::make_shared<std::string>(), 0});
+  host_.FindLibrary("DATA")->FindFile("ITEMS")->file()->members.push_back({"OTHER", "", "", hostsim::Records{}, 0});
   job_.qtemp.objects.erase({"CSVF", "*FILE"});
   ASSERT_EQ(Load({"A001,x,1,1", "a very long row that does not split into four values at all, x"}), "WN        CSVERR");
   EXPECT_EQ(ErrorLines("ITEMS").size(), 1u);

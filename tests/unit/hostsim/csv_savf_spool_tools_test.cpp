@@ -50,7 +50,7 @@ OUTQ OUT2
     Object* o = job_.qtemp.FindFile(file);
     if (!o || o->file()->members.empty()) return out;
     const PhysicalFile& f = *o->file();
-    const std::string& d = *f.members[0].data;
+    const std::string& d = f.members[0].data.Bytes();
     for (std::size_t off = 0; off < d.size(); off += static_cast<std::size_t>(f.rcdlen)) {
       std::string_view r(d.data() + off, static_cast<std::size_t>(f.rcdlen));
       out.push_back(ToUtf8(r.substr(0, TrimmedLength(r)), f.ccsid));
@@ -75,7 +75,7 @@ OUTQ OUT2
       data += *fit;
     }
     Object o = MakeDataFile("CSVF", 80, 5035, "");
-    o.file()->members.push_back({"CSVF", "", "", std::make_shared<const std::string>(data), 0});
+    o.file()->members.push_back({"CSVF", "", "", Records::FromBytes(data), 0});
     job_.qtemp.Put(std::move(o));
   }
 
@@ -123,27 +123,27 @@ TEST_F(ToolsTest, CsvStatusWords) {
 }
 
 TEST_F(ToolsTest, CsvRoundTripGivesTheSameRecords) {
-  const std::string before = *host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data;
+  const std::string before = host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data.Bytes();
   ASSERT_TRUE(Call("#FTPCSVG2", "'DEMO' 'CUST' 'CUST' '' '' 'Y'").ok);
   Upload(Lines("CSVF"));   // column names line included: skipped on the way back
   ASSERT_TRUE(Call("#FTPCSVP", "'DEMO' 'CUST' 'EMPTY'").ok);
   EXPECT_EQ(Reply().substr(30, 7), "OK    2");
   EXPECT_EQ(Reply().substr(40), "空");
-  EXPECT_EQ(*host_.FindLibrary("DEMO")->FindFile("CUST")->file()->FindMember("EMPTY")->data, before);
+  EXPECT_EQ(host_.FindLibrary("DEMO")->FindFile("CUST")->file()->FindMember("EMPTY")->data.Bytes(), before);
 }
 
 TEST_F(ToolsTest, CsvUploadWithBadLinesLoadsNothingAndAnswersWn) {
-  const std::string before = *host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data;
+  const std::string before = host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data.Bytes();
   Upload({"3, \"佐藤\" , 1.5", "abc,\"x\",1", "4,\"長すぎる名前の得意先です\",0", "5,\"unterminated", "6,\"ok\""});
   ASSERT_TRUE(Call("#FTPCSVP", "'DEMO' 'CUST' 'CUST'").ok);
   EXPECT_EQ(Reply().substr(30, 7), "WN     ");
   EXPECT_EQ(Reply().substr(40, 10), "CSVERR");
-  EXPECT_EQ(*host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data, before);
+  EXPECT_EQ(host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data.Bytes(), before);
   // The rows not loaded are kept in CSVERR of the tool library, member CUST, with the reason.
   Object* err = host_.FindLibrary("TOOLS")->FindFile("CSVERR");
   ASSERT_TRUE(err);
   EXPECT_EQ(err->file()->members.at(0).name, "CUST");
-  EXPECT_EQ(err->file()->members.at(0).data->size(), 3u * static_cast<std::size_t>(err->file()->rcdlen));
+  EXPECT_EQ(err->file()->members.at(0).data.size(), 3u * static_cast<std::size_t>(err->file()->rcdlen));
 }
 
 TEST_F(ToolsTest, LibraryDownloadLeavesSaveFileListingAndTightReply) {
@@ -163,8 +163,8 @@ TEST_F(ToolsTest, LibraryDownloadLeavesSaveFileListingAndTightReply) {
   ASSERT_TRUE(Call("#FTPLIB3", "'DEMO' 'DEMO2'").ok);
   EXPECT_EQ(Reply().substr(30), "OK");
   ASSERT_TRUE(host_.FindLibrary("DEMO2"));
-  EXPECT_EQ(*host_.FindLibrary("DEMO2")->FindFile("CUST")->file()->members[0].data,
-            *host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data);
+  EXPECT_EQ(host_.FindLibrary("DEMO2")->FindFile("CUST")->file()->members[0].data.Bytes(),
+            host_.FindLibrary("DEMO")->FindFile("CUST")->file()->members[0].data.Bytes());
 }
 
 TEST_F(ToolsTest, SaveFileStatusWords) {

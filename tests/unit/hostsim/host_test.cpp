@@ -40,7 +40,7 @@ SPLF QSYSPRT JOB(123456/QSECOFR/J1) NBR(1)
     Object* o = job_.qtemp.FindFile("FTPTEXT");
     if (!o) return "<none>";
     auto& m = o->file()->members.at(0);
-    return ToUtf8(*m.data, o->file()->ccsid);
+    return ToUtf8(m.data.Bytes(), o->file()->ccsid);
   }
   std::string Status() { return Reply().substr(30, 6); }
 
@@ -52,12 +52,12 @@ TEST_F(HostTest, SeedBuildsRecordsWithPackedFields) {
   PhysicalFile* f = host_.FindLibrary("DEMO")->FindFile("CUST")->file();
   EXPECT_EQ(f->rcdlen, 4 + 10 + 4);
   EXPECT_TRUE(f->HasPacked());
-  const std::string& rec = *f->members[0].data;
+  const std::string& rec = f->members[0].data.Bytes();
   ASSERT_EQ(rec.size(), 18u);
   EXPECT_EQ(rec.substr(0, 4), std::string("\xF0\xF0\xF0\xF1", 4));
   EXPECT_EQ(DecodePacked(rec.substr(14), 2), "10.50");
   PhysicalFile* src = host_.FindLibrary("DEMO")->FindFile("QRPGSRC")->file();
-  const std::string& s = *src->members[0].data;
+  const std::string& s = src->members[0].data.Bytes();
   ASSERT_EQ(s.size(), 2 * 92u);
   EXPECT_EQ(s.substr(92, 6), std::string("\xF0\xF0\xF0\xF2\xF0\xF0", 6));   // sequence 0002.00
   EXPECT_EQ(ToUtf8(s.substr(92 + 12, 8), 5035), "二行目");
@@ -83,9 +83,9 @@ TEST_F(HostTest, SaveAndRestoreLibraryUnderAnotherName) {
   Library* a = host_.FindLibrary("DEMO");
   Library* b = host_.FindLibrary("COPY");
   ASSERT_TRUE(b);
-  EXPECT_EQ(*b->FindFile("QRPGSRC")->file()->members[0].data, *a->FindFile("QRPGSRC")->file()->members[0].data);
+  EXPECT_EQ(b->FindFile("QRPGSRC")->file()->members[0].data.Bytes(), a->FindFile("QRPGSRC")->file()->members[0].data.Bytes());
   EXPECT_EQ(b->FindFile("QRPGSRC")->file()->members[0].text, "給与計算");
-  EXPECT_EQ(*b->FindFile("CUST")->file()->members[0].data, *a->FindFile("CUST")->file()->members[0].data);
+  EXPECT_EQ(b->FindFile("CUST")->file()->members[0].data.Bytes(), a->FindFile("CUST")->file()->members[0].data.Bytes());
   EXPECT_TRUE(b->Find("PRT01", "*OUTQ")->outq()->files.empty());   // SPLFDTA(*NONE) by default
   // Wrong library name in the save file, and an empty save file.
   EXPECT_FALSE(Run("RSTLIB SAVLIB(OTHER) DEV(*SAVF) SAVF(QTEMP/S1)").ok);
@@ -116,10 +116,10 @@ TEST_F(HostTest, RestoreReplacesMembersOfAnExistingLibrary) {
   ASSERT_TRUE(Run("SAVLIB LIB(DEMO) DEV(*SAVF) SAVF(QTEMP/S1)").ok);
   Member& m = host_.FindLibrary("DEMO")->FindFile("QRPGSRC")->file()->members[0];
   auto original = m.data;
-  m.data = std::make_shared<const std::string>();
+  m.data = Records();
   auto r = Run("RSTLIB SAVLIB(DEMO) DEV(*SAVF) SAVF(QTEMP/S1) MBROPT(*ALL) ALWOBJDIF(*ALL) RSTLIB(DEMO)");
   ASSERT_TRUE(r.ok);
-  EXPECT_EQ(*host_.FindLibrary("DEMO")->FindFile("QRPGSRC")->file()->members[0].data, *original);
+  EXPECT_EQ(host_.FindLibrary("DEMO")->FindFile("QRPGSRC")->file()->members[0].data.Bytes(), original.Bytes());
 }
 
 TEST_F(HostTest, SaveObjectAndRestoreIntoExistingLibrary) {
@@ -212,14 +212,21 @@ TEST_F(HostTest, StateRoundTripKeepsEverything) {
   ASSERT_TRUE(Run("CRTSAVF DEMO/KEEP").ok);
   ASSERT_TRUE(Run("SAVLIB LIB(QGPL) DEV(*SAVF) SAVF(DEMO/KEEP)").ok);
   std::string err;
-  ASSERT_TRUE(SaveState(host_, dir_, err)) << err;
+  bool found = true;
+  ASSERT_TRUE(OpenState(host_, dir_, found, err)) << err;
+  EXPECT_FALSE(found);
+  host_.dirty = true;
+  ASSERT_TRUE(SaveState(host_, err)) << err;
   Host copy;
   ASSERT_TRUE(copy.blobs.Open(dir_ + "/blobs"));
-  ASSERT_TRUE(LoadSeedFile(copy, dir_ + "/host.seed", err)) << err;
+  ASSERT_TRUE(OpenState(copy, dir_, found, err)) << err;
+  EXPECT_TRUE(found);
   EXPECT_EQ(DumpLibrary(*copy.FindLibrary("DEMO"), true), DumpLibrary(*host_.FindLibrary("DEMO"), true));
   EXPECT_EQ(copy.users.at("QSECOFR").password, "QSECOFR");
   ASSERT_TRUE(copy.FindLibrary("DEMO")->FindFile("KEEP")->savf()->blob);
   SetBlobCleanup(false);   // both hosts name the same blob files
   copy.libraries.clear();
+  Graves().SetDeferred(false);
+  for (auto& g : Graves().Take()) g();
   SetBlobCleanup(true);
 }

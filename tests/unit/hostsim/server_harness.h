@@ -161,7 +161,7 @@ class ServerTest : public ::testing::Test {
   }
   std::string MemberData(const std::string& lib, const std::string& file, const std::string& mbr) {
     std::lock_guard lock(host_.mu);
-    return *host_.FindLibrary(lib)->FindFile(file)->file()->FindMember(mbr)->data;
+    return host_.FindLibrary(lib)->FindFile(file)->file()->FindMember(mbr)->data.Bytes();
   }
 
   std::string dir_;
